@@ -1,0 +1,17 @@
+# Native unit tests of the portable logic, and the native tools (the
+# reference server).
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB_RECURSE native_test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${native_test_sources})
+target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
+target_link_libraries(native_tests PRIVATE vellam_portable GTest::gtest GTest::gtest_main)
+gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
+
+file(GLOB tool_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)
+foreach(tool_dir ${tool_dirs})
+  if(EXISTS ${tool_dir}/native.cmake)
+    include(${tool_dir}/native.cmake)
+  endif()
+endforeach()

@@ -1,0 +1,25 @@
+# nlohmann/json (header only). The cross compiler must not see the host's
+# /usr/include, so it gets a folder that holds nothing but nlohmann/.
+set(json_include ${CMAKE_BINARY_DIR}/third_party/json-include)
+if(NOT EXISTS ${json_include}/nlohmann)
+  file(MAKE_DIRECTORY ${json_include})
+  file(CREATE_LINK /usr/include/nlohmann ${json_include}/nlohmann SYMBOLIC)
+endif()
+add_library(vellam_json INTERFACE)
+target_include_directories(vellam_json SYSTEM INTERFACE ${json_include})
+
+# tinyxml2: the system library natively; its own source (fetched by
+# scripts/setup) for the cross build.
+if(WIN32)
+  set(tinyxml2_src ${PROJECT_SOURCE_DIR}/build/third_party/tinyxml2)
+  if(NOT EXISTS ${tinyxml2_src}/tinyxml2.cpp)
+    message(FATAL_ERROR "tinyxml2 source missing: run scripts/setup")
+  endif()
+  add_library(vellam_tinyxml2 STATIC ${tinyxml2_src}/tinyxml2.cpp)
+  target_include_directories(vellam_tinyxml2 SYSTEM PUBLIC ${tinyxml2_src})
+  target_compile_options(vellam_tinyxml2 PRIVATE -w)
+else()
+  find_library(tinyxml2_lib tinyxml2 REQUIRED)
+  add_library(vellam_tinyxml2 INTERFACE)
+  target_link_libraries(vellam_tinyxml2 INTERFACE ${tinyxml2_lib})
+endif()

@@ -1,0 +1,45 @@
+# The installer executables, the Windows-side tests (run under Wine) and the
+# end-to-end tools.
+set(system_libraries user32 gdi32 kernel32 advapi32 shell32 shlwapi ole32 oleaut32)
+
+add_library(vellam_win32 STATIC ${win32_sources})
+target_link_libraries(vellam_win32 PUBLIC vellam_portable ${system_libraries})
+
+set(rc_sources ${PROJECT_SOURCE_DIR}/src/resources/vellam.rc)
+set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS
+             ${PROJECT_SOURCE_DIR}/src/resources/pages.rc
+             ${PROJECT_SOURCE_DIR}/src/resources/app.manifest
+             ${PROJECT_SOURCE_DIR}/src/resources/vellam.ico)
+
+# One installer executable for one wizard name, with its own generated header.
+function(vellam_add_installer target wizard)
+  set(generated ${CMAKE_BINARY_DIR}/generated/${wizard})
+  vellam_generate_build_config(${wizard} ${generated})
+  add_executable(${target} WIN32
+    ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
+    ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp
+    ${rc_sources})
+  target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources)
+  target_link_libraries(${target} PRIVATE vellam_win32)
+  target_link_options(${target} PRIVATE -municode $<$<CONFIG:Release,MinSizeRel>:-s>)
+endfunction()
+
+vellam_add_installer(Vellam ${VELLAM_WIZARD})
+vellam_add_installer(VellamDLM DLM)
+
+# --- Security baseline --------------------------------------------------------
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(pe_kind "PE32 executable (GUI) Intel 80386")
+else()
+  set(pe_kind "PE32+ executable (GUI) x86-64")
+endif()
+foreach(installer Vellam VellamDLM)
+  add_test(NAME ${installer}_imports_and_hardening
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe $<TARGET_FILE:${installer}> ${pe_kind})
+endforeach()
+
+# Everything that runs under Wine lives in the x86-64 build (see
+# cmake/toolchain-mingw-x86_64.cmake for why).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(cmake/WineTests.cmake)
+endif()

@@ -1,0 +1,56 @@
+# Windows-side GoogleTest suites, tools and end-to-end scenarios, run under
+# Wine in one prefix per build folder. Each suite runs twice: as Windows 10
+# and as Windows 7 SP1 (tests/wine-run switches the version per program).
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+set(VELLAM_WINE_RUN ${PROJECT_SOURCE_DIR}/tests/wine-run)
+set(VELLAM_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
+
+add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/tests/wine-prefix ${VELLAM_PREFIX})
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 600)
+
+vellam_generate_build_config(ISV ${CMAKE_BINARY_DIR}/generated/ISV)
+file(GLOB win32_test_areas LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tests/win32/*)
+foreach(area_dir ${win32_test_areas})
+  if(NOT IS_DIRECTORY ${area_dir})
+    continue()
+  endif()
+  get_filename_component(area ${area_dir} NAME)
+  file(GLOB area_sources CONFIGURE_DEPENDS ${area_dir}/*.cpp)
+  if(NOT area_sources)
+    continue()
+  endif()
+  set(target win32_${area}_tests)
+  add_executable(${target} ${area_sources} ${rc_sources})
+  target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated/ISV
+                             ${PROJECT_SOURCE_DIR}/src/resources ${PROJECT_SOURCE_DIR}/tests/win32)
+  target_link_libraries(${target} PRIVATE vellam_win32 gtest_main)
+  foreach(windows win10 win7)
+    add_test(NAME ${target}_${windows}
+             COMMAND env VELLAM_WINDOWS=${windows} ${VELLAM_WINE_RUN} ${VELLAM_PREFIX}
+                     $<TARGET_FILE:${target}> --gtest_brief=1)
+    set_tests_properties(${target}_${windows} PROPERTIES FIXTURES_REQUIRED wine_prefix
+                         TIMEOUT 300)
+  endforeach()
+endforeach()
+
+file(GLOB tool_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)
+foreach(tool_dir ${tool_dirs})
+  if(EXISTS ${tool_dir}/windows.cmake)
+    include(${tool_dir}/windows.cmake)
+  endif()
+endforeach()
+
+# End-to-end scenarios: tests/e2e/*.test.sh BUILD_DIR PREFIX.
+file(GLOB e2e_scenarios CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.test.sh)
+foreach(scenario ${e2e_scenarios})
+  get_filename_component(name ${scenario} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND ${scenario} ${CMAKE_BINARY_DIR} ${VELLAM_PREFIX})
+  # One wizard at a time: it claims a machine-wide mutex.
+  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_prefix
+                       RESOURCE_LOCK vellam_wizard TIMEOUT 300)
+endforeach()

@@ -1,0 +1,18 @@
+#include "app/win32/singletons.h"
+
+#include <mutex>
+
+#include "platform/win32/win32_platform.h"
+
+std::shared_ptr<ConfigurationManager> GetConfigurationManager() {
+  static std::once_flag once;
+  static std::shared_ptr<ConfigurationManager> instance;
+  std::call_once(once, [] {
+    namespace w = platform::win32;
+    instance = std::make_shared<ConfigurationManager>(
+        BuiltInProductConstants(),
+        ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(), w::SystemClock(),
+                              w::MessageBoxes()});
+  });
+  return instance;
+}

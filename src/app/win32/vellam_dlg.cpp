@@ -1,0 +1,238 @@
+#include "app/win32/vellam_dlg.h"
+
+#include "app/win32/about_dlg.h"
+#include "app/win32/singletons.h"
+
+namespace {
+
+constexpr UINT kAboutCommand = 0x10;
+constexpr int kPageAreaId = 1014;
+constexpr int kBottomBarId = 1001;
+constexpr int kHeaderTitleId = 1008;
+constexpr int kHeaderIconId = 1007;
+constexpr int kHeaderLineId = 1006;
+constexpr int kShowErrorCommand = 1038;
+
+// Until the language tables arrive, the confirmation uses this text.
+constexpr wchar_t kQuitConfirmation[] = L"Are you sure you want to quit the setup?";
+
+}  // namespace
+
+CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(103, parent) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+}
+
+CVellamDlg::~CVellamDlg() {
+  pages_.clear();
+  errorPage_.reset();
+  if (barBrush_) DeleteObject(barBrush_);
+  if (instanceMutex_) CloseHandle(instanceMutex_);
+}
+
+BOOL CVellamDlg::OnInitDialog() {
+  wchar_t aboutText[256] = {};
+  if (LoadStringW(GetModuleHandleW(nullptr), 101, aboutText, 256) > 0) {
+    HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, kAboutCommand, aboutText);
+  }
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+  if (!ClaimSingleInstance()) {
+    MessageBoxW(hwnd(), L"Another setup is already running, please close it and try again",
+                L"Error", MB_ICONSTOP | MB_SYSTEMMODAL);
+    EndDialog(1);
+    return FALSE;
+  }
+
+  auto settings = GetConfigurationManager();
+  std::wstring caption;
+  if (settings->wizardType == kWizardDlm) {
+    caption = std::wstring() + L"Setup";
+  } else if (settings->wizardType == kWizardIsv) {
+    caption = settings->productTitle + L" ";
+  } else {
+    MessageBoxW(hwnd(), L"Invalid wizard type", nullptr, MB_ICONSTOP | MB_SYSTEMMODAL);
+    EndDialog(1);
+    return FALSE;
+  }
+  SetWindowTextW(hwnd(), caption.c_str());
+
+  barBrush_ = CreateSolidBrush(settings->barColour);
+  SetItemText(kHeaderTitleId, settings->productTitle);
+  CreateInitialPages();
+  if (settings->wizardType == kWizardIsv) {
+    ShowItem(kHeaderIconId, false);
+    ShowItem(kHeaderLineId, false);
+  }
+  // The DLM wizard shows the title again once loading completes.
+  ShowItem(kHeaderTitleId, false);
+  return TRUE;
+}
+
+bool CVellamDlg::ClaimSingleInstance() {
+  // The "ISV" part is fixed: both wizard types share one mutex.
+  const std::wstring name = std::wstring(L"Global\\Vellam") + L"ISV" + L"SingleInstanceMutex";
+  instanceMutex_ = CreateMutexW(nullptr, TRUE, name.c_str());
+  if (instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(instanceMutex_);
+    instanceMutex_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+bool CVellamDlg::CreateInitialPages() {
+  RECT area{};
+  GetWindowRect(Item(kPageAreaId), &area);
+  MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
+
+  errorPage_ = std::make_unique<ErrorPage>(hwnd());
+  CreatePage(*errorPage_, area);
+
+  const bool branded = GetConfigurationManager()->brandedPages;
+  CreateAndAddPage(std::make_unique<LanguagePage>(branded, hwnd()), area);
+  CreateAndAddPage(std::make_unique<LoadingPage>(hwnd()), area);
+
+  currentPageIndex_ = 0;
+  if (pages_.empty()) return false;
+  pages_[0]->ShowWindow(SW_SHOW);
+  SetFocus(pages_[0]->hwnd());
+  return true;
+}
+
+void CVellamDlg::CreatePage(IPage& page, const RECT& rectangle) {
+  page.Create(hwnd());
+  page.SetBackgroundColor(GetConfigurationManager()->pageColour);
+  page.SetButtonCallback([this](ButtonType button) { OnButtonPressed(button); });
+  page.ShowWindow(SW_HIDE);
+  SetWindowPos(page.hwnd(), nullptr, rectangle.left, rectangle.top,
+               rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+               SWP_NOZORDER);
+}
+
+void CVellamDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rectangle) {
+  CreatePage(*page, rectangle);
+  page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
+    ShowErrorPage(title, text);
+  });
+  pages_.push_back(std::move(page));
+}
+
+void CVellamDlg::NavigateToPage(size_t index) {
+  if (index >= pages_.size()) return;
+  IPage& page = *pages_[index];
+  page.ShowWindow(SW_SHOW);
+  SetFocus(page.hwnd());
+  if (CurrentIndexValid() && currentPageIndex_ != index) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
+  currentPageIndex_ = index;
+  page.OnNavigateToPage();
+
+  const std::wstring name = page.GetPageName();
+  if (name == L"DownloadPageDLM" || name == L"DownloadPageISV") {
+    // Also disables the close box while installers are fetched and run.
+    DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
+  } else if (name == L"FinishPageDLM" || name == L"FinishPageISV") {
+    AppendCloseToSystemMenu();
+  }
+  OutputDebugStringW((name + L"\n").c_str());
+}
+
+void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
+  if (CurrentIndexValid()) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
+  errorPage_->SetMessage(title, text);
+  errorPage_->ShowWindow(SW_SHOW);
+  SetFocus(errorPage_->hwnd());
+  errorShown_ = true;
+  AppendCloseToSystemMenu();
+}
+
+void CVellamDlg::AppendCloseToSystemMenu() {
+  AppendMenuW(GetSystemMenu(hwnd(), FALSE), MF_STRING, SC_CLOSE, L"Close");
+}
+
+void CVellamDlg::OnButtonPressed(ButtonType button) {
+  switch (button) {
+    case ButtonType::Next:
+      NavigateToPage(currentPageIndex_ + 1);
+      break;
+    case ButtonType::Close:
+    case ButtonType::Finish:
+      EndDialog(IDOK);
+      break;
+    default:
+      break;
+  }
+}
+
+bool CVellamDlg::OnCommand(int id, int notifyCode) {
+  if (id == kShowErrorCommand && notifyCode == BN_CLICKED) {
+    ShowErrorPage(L"Error", L"Error message");
+    return true;
+  }
+  return false;
+}
+
+void CVellamDlg::OnClose() {
+  auto settings = GetConfigurationManager();
+  if (!errorShown_) {
+    const size_t pageCount = pages_.size();
+    // Two pages means loading has not completed: the loading page is not the end.
+    const bool ask = currentPageIndex_ + 1 < pageCount || pageCount == 2;
+    if (ask && MessageBoxW(hwnd(), kQuitConfirmation, L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+      return;
+    }
+  }
+  if (instanceMutex_) {
+    CloseHandle(instanceMutex_);
+    instanceMutex_ = nullptr;
+  }
+  ShowWindow(SW_HIDE);
+  settings->closing = true;
+  ui::Dialog::OnClose();
+}
+
+HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
+  if (GetDlgCtrlID(control) == kBottomBarId) {
+    SetBkMode(dc, TRANSPARENT);
+    return barBrush_;
+  }
+  return ui::Dialog::OnCtlColor(dc, control, kind);
+}
+
+bool CVellamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wParam);
+    case WM_PAINT:
+      return OnPaint();
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(icon_);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CVellamDlg::OnSysCommand(WPARAM command) {
+  if ((command & 0xFFF0) != kAboutCommand) return false;
+  CAboutDlg about(hwnd());
+  about.DoModal();
+  return true;
+}
+
+bool CVellamDlg::OnPaint() {
+  if (!IsIconic(hwnd())) return false;
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd(), &paint);
+  SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, icon_);
+  EndPaint(hwnd(), &paint);
+  return true;
+}

@@ -1,0 +1,58 @@
+// The wizard window (template 103): one instance per machine, a header, a
+// page area that shows one page at a time, and a guarded close.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pages/page.h"
+#include "pages/spine_pages.h"
+#include "ui/dialog.h"
+
+class Package;
+
+class CVellamDlg : public ui::Dialog {
+ public:
+  explicit CVellamDlg(HWND parent);
+  ~CVellamDlg() override;
+
+  bool CreateInitialPages();
+  void CreatePage(IPage& page, const RECT& rectangle);
+  void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rectangle);
+  void NavigateToPage(size_t index);
+  void ShowErrorPage(const std::wstring& title, const std::wstring& text);
+  void OnButtonPressed(ButtonType button);
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int notifyCode) override;
+  void OnOK() override {}  // Enter never closes the wizard
+  void OnClose() override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  bool OnSysCommand(WPARAM command);
+  bool OnPaint();
+  bool ClaimSingleInstance();
+  void AppendCloseToSystemMenu();
+  bool CurrentIndexValid() const { return currentPageIndex_ < pages_.size(); }
+
+  HICON icon_ = nullptr;
+  std::vector<std::unique_ptr<IPage>> pages_;
+  size_t currentPageIndex_ = 0;
+  std::unique_ptr<ErrorPage> errorPage_;
+  bool errorShown_ = false;
+  bool busy_ = false;
+  bool cameBack_ = false;
+  HBRUSH barBrush_ = nullptr;
+  std::vector<std::shared_ptr<Package>> offers_;
+  int offerIndex_ = 0;
+  bool skipAllClicked_ = false;
+  bool declineSkipsAll_ = false;
+  bool offerLimitReached_ = false;
+  HANDLE instanceMutex_ = nullptr;
+};

@@ -1,0 +1,126 @@
+#include "ui/dialog.h"
+
+#include <vector>
+
+namespace ui {
+
+Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() {
+  if (hwnd_ && !modal_) ::DestroyWindow(hwnd_);
+  if (background_) DeleteObject(background_);
+}
+
+INT_PTR Dialog::DoModal() {
+  modal_ = true;
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent_,
+                         &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::Create(HWND parent) {
+  parent_ = parent;
+  modal_ = false;
+  return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent,
+                            &Dialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::DestroyWindow() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  if (!hwnd_) return;
+  if (modal_) {
+    ::EndDialog(hwnd_, result);
+  } else {
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+void Dialog::SetBackgroundColor(COLORREF colour, bool repaint) {
+  if (background_) DeleteObject(background_);
+  backgroundColour_ = colour;
+  background_ = CreateSolidBrush(colour);
+  if (repaint && hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Dialog::SetItemText(int id, const std::wstring& text) const {
+  SetDlgItemTextW(hwnd_, id, text.c_str());
+}
+
+std::wstring Dialog::ItemText(int id) const {
+  HWND item = Item(id);
+  if (!item) return {};
+  const int length = GetWindowTextLengthW(item);
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+  GetWindowTextW(item, buffer.data(), length + 1);
+  return std::wstring(buffer.data());
+}
+
+void Dialog::ShowItem(int id, bool visible) const {
+  if (HWND item = Item(id)) ::ShowWindow(item, visible ? SW_SHOW : SW_HIDE);
+}
+
+HBRUSH Dialog::OnCtlColor(HDC dc, HWND control, UINT kind) {
+  (void)control;
+  if (!background_) return nullptr;
+  if (kind == WM_CTLCOLORSTATIC || kind == WM_CTLCOLORBTN) {
+    SetBkColor(dc, backgroundColour_);
+  }
+  return background_;
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+  } else {
+    self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;
+  const INT_PTR result = self->Dispatch(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      if (OnCommand(id, code)) return TRUE;
+      if (id == IDOK && code == BN_CLICKED) { OnOK(); return TRUE; }
+      if (id == IDCANCEL && code == BN_CLICKED) { OnCancel(); return TRUE; }
+      return FALSE;
+    }
+    case WM_CLOSE:
+      OnClose();
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                message);
+      return reinterpret_cast<INT_PTR>(brush);
+    }
+    default: {
+      LRESULT result = 0;
+      if (OnMessage(message, wParam, lParam, result)) {
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+      }
+      return FALSE;
+    }
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,123 @@
+// In-memory stand-ins for the platform interfaces used by the settings and
+// identity logic. Each records what was asked of it.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  std::wstring tempFolder = L"C:\\Temp\\";
+  bool uniqueFileFails = false;
+  bool makeDirectoryFails = false;
+  std::set<std::wstring> files;
+  std::set<std::wstring> directories;
+  unsigned nextUnique = 0xA1;
+
+  std::wstring TempFolder() override { return tempFolder; }
+  bool CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix, unsigned,
+                            std::wstring& path) override;
+  bool RemoveFile(const std::wstring& path) override { return files.erase(path) == 1; }
+  bool MakeDirectory(const std::wstring& path) override;
+  bool IsDirectory(const std::wstring& path) override { return directories.count(path) == 1; }
+};
+
+class FakeSystemInfo : public platform::SystemInfo {
+ public:
+  bool osVersionOk = true;
+  platform::OsVersion osVersion{10, 0, 19045, 0};
+  bool wow64CallOk = true;
+  bool wow64 = true;
+  std::wstring executablePath = L"C:\\Users\\u\\Downloads\\Pellio_ab12-cd.exe";
+  bool fileVersionOk = true;
+  platform::FileVersion fileVersion{(1u << 16) | 2u, (3u << 16) | 4u};
+  bool hasDownloads = true;
+  std::wstring downloads = L"C:\\Users\\u\\Downloads";
+  bool hasDocuments = true;
+  std::wstring documents = L"C:\\Users\\u\\Documents";
+  std::vector<int> csidlsAsked;
+
+  bool QueryOsVersion(platform::OsVersion& version) override {
+    version = osVersion;
+    return osVersionOk;
+  }
+  bool QueryWow64(bool& result) override {
+    result = wow64;
+    return wow64CallOk;
+  }
+  std::wstring OwnExecutablePath() override { return executablePath; }
+  bool QueryOwnFileVersion(platform::FileVersion& version) override {
+    version = fileVersion;
+    return fileVersionOk;
+  }
+  bool DownloadsFolder(std::wstring& path) override {
+    if (hasDownloads) path = downloads;
+    return hasDownloads;
+  }
+  bool CsidlFolder(int csidl, std::wstring& path) override {
+    csidlsAsked.push_back(csidl);
+    if (csidl == platform::kCsidlPersonal && hasDocuments) {
+      path = documents;
+      return true;
+    }
+    return false;
+  }
+};
+
+// Narrow-API registry with one view: values stored by "root\\subkey" path.
+class FakeAnsiRegistry : public platform::Registry {
+ public:
+  std::map<std::string, std::map<std::string, std::string>> keys;  // path → name → bytes
+  std::vector<std::uint32_t> accessAsked;
+  int openKeys = 0;
+
+  long OpenKeyA(platform::RegistryKey root, const std::string& subKey, std::uint32_t access,
+                platform::RegistryKey& opened) override;
+  long QueryValueA(platform::RegistryKey key, const std::string& name, std::uint8_t* buffer,
+                   std::uint32_t& size) override;
+  long CloseKey(platform::RegistryKey key) override;
+
+ private:
+  std::map<platform::RegistryKey, std::string> handles_;
+  platform::RegistryKey nextHandle_ = 0x1000;
+};
+
+class FakeClock : public platform::Clock {
+ public:
+  std::int64_t millis = 1700000000123;
+  bool localTimeOk = true;
+  std::vector<std::uint32_t> waits;
+
+  std::int64_t UnixSeconds() override { return millis / 1000; }
+  std::int64_t UnixMillis() override { return millis; }
+  bool ToLocalTime(std::int64_t seconds, std::tm& local) override;
+  void Wait(std::uint32_t milliseconds) override {
+    waits.push_back(milliseconds);
+    millis += milliseconds;
+  }
+};
+
+class FakeDialogs : public platform::Dialogs {
+ public:
+  struct Shown {
+    std::wstring text;
+    std::wstring caption;
+    std::uint32_t flags;
+  };
+  std::vector<Shown> shown;
+  int answer = platform::kIdOk;
+
+  int ShowMessage(const std::wstring& text, const std::wstring& caption,
+                  std::uint32_t flags) override {
+    shown.push_back({text, caption, flags});
+    return answer;
+  }
+};
