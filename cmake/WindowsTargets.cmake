@@ -6,10 +6,10 @@ add_library(vellam_win32 STATIC ${win32_sources})
 target_link_libraries(vellam_win32 PUBLIC vellam_portable ${system_libraries})
 
 set(rc_sources ${PROJECT_SOURCE_DIR}/src/resources/vellam.rc)
-set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS
-             ${PROJECT_SOURCE_DIR}/src/resources/pages.rc
-             ${PROJECT_SOURCE_DIR}/src/resources/app.manifest
-             ${PROJECT_SOURCE_DIR}/src/resources/vellam.ico)
+# Everything the resource script pulls in (templates, pictures, locale documents).
+file(GLOB_RECURSE rc_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/resources/*
+     ${PROJECT_SOURCE_DIR}/src/locale/resources/*)
+set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS ${rc_inputs})
 
 # One installer executable for one wizard name, with its own generated header.
 function(vellam_add_installer target wizard)
@@ -19,7 +19,8 @@ function(vellam_add_installer target wizard)
     ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
     ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp
     ${rc_sources})
-  target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources)
+  target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
+                             ${PROJECT_SOURCE_DIR}/src/locale/resources)
   target_link_libraries(${target} PRIVATE vellam_win32)
   target_link_options(${target} PRIVATE -municode $<$<CONFIG:Release,MinSizeRel>:-s>)
 endfunction()

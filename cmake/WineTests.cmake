@@ -27,7 +27,8 @@ foreach(area_dir ${win32_test_areas})
   set(target win32_${area}_tests)
   add_executable(${target} ${area_sources} ${rc_sources})
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated/ISV
-                             ${PROJECT_SOURCE_DIR}/src/resources ${PROJECT_SOURCE_DIR}/tests/win32)
+                             ${PROJECT_SOURCE_DIR}/src/resources ${PROJECT_SOURCE_DIR}/src/locale/resources
+                             ${PROJECT_SOURCE_DIR}/tests/win32)
   target_link_libraries(${target} PRIVATE vellam_win32 gtest_main)
   foreach(windows win10 win7)
     add_test(NAME ${target}_${windows}
