@@ -5,6 +5,8 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "platform/locale_info.h"
+#include "platform/module_resources.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 
@@ -15,5 +17,7 @@ SystemInfo& System();
 Registry& RegistryAccess();
 Clock& SystemClock();
 Dialogs& MessageBoxes();
+ModuleResources& OwnResources();
+LocaleInfo& Locales();
 
 }  // namespace platform::win32
