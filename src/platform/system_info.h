@@ -38,6 +38,17 @@ class SystemInfo {
   virtual bool DownloadsFolder(std::wstring& path) = 0;
   // SHGetFolderPathW(csidl).
   virtual bool CsidlFolder(int csidl, std::wstring& path) = 0;
+  // VerifyVersionInfoW as IsWindowsVersionOrGreater: this Windows is at least
+  // major.minor with at least that service pack. The fallback compares the
+  // RtlGetVersion figures; Windows overrides it with the real call.
+  virtual bool VersionAtLeast(std::uint32_t major, std::uint32_t minor,
+                              std::uint16_t servicePackMajor) {
+    OsVersion version;
+    if (!QueryOsVersion(version)) return false;
+    if (version.major != major) return version.major > major;
+    if (version.minor != minor) return version.minor > minor;
+    return version.servicePackMajor >= servicePackMajor;
+  }
 };
 
 }  // namespace platform

@@ -72,6 +72,23 @@ class Win32SystemInfo final : public SystemInfo {
     return SUCCEEDED(result);
   }
 
+  bool VersionAtLeast(std::uint32_t major, std::uint32_t minor,
+                      std::uint16_t servicePackMajor) override {
+    // IsWindowsVersionOrGreater, spelled out (versionhelpers.h is not in every
+    // mingw-w64 release).
+    OSVERSIONINFOEXW wanted{};
+    wanted.dwOSVersionInfoSize = sizeof wanted;
+    wanted.dwMajorVersion = major;
+    wanted.dwMinorVersion = minor;
+    wanted.wServicePackMajor = servicePackMajor;
+    DWORDLONG condition = 0;
+    condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
+    condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+    return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
+                              condition) != FALSE;
+  }
+
   bool CsidlFolder(int csidl, std::wstring& path) override {
     wchar_t buffer[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer))) return false;
