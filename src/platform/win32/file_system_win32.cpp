@@ -32,6 +32,38 @@ class Win32FileSystem final : public FileSystem {
   bool IsDirectory(const std::wstring& path) override {
     return PathIsDirectoryW(path.c_str()) != FALSE;
   }
+
+  bool PathExists(const std::wstring& path) override {
+    return PathFileExistsW(path.c_str()) != FALSE;
+  }
+
+  bool IsDirectoryEmpty(const std::wstring& path) override {
+    return PathIsDirectoryEmptyW(path.c_str()) != FALSE;
+  }
+
+  bool FindEntries(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+    entries.clear();
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+      entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+  }
+
+  std::uint32_t DeleteFileStatus(const std::wstring& path) override {
+    return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+  }
+
+  std::uint32_t RemoveFolderStatus(const std::wstring& path) override {
+    return RemoveDirectoryW(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+  }
+
+  bool DeleteAtRestart(const std::wstring& path) override {
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  }
 };
 
 }  // namespace

@@ -19,6 +19,60 @@ bool FakeFileSystem::MakeDirectory(const std::wstring& path) {
   return true;
 }
 
+std::vector<platform::FolderEntry> FakeFileSystem::Children(const std::wstring& folder) const {
+  std::vector<platform::FolderEntry> children;
+  const std::wstring prefix = folder + L"\\";
+  auto collect = [&](const std::set<std::wstring>& paths, bool isDirectory) {
+    for (const auto& path : paths) {
+      if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::wstring name = path.substr(prefix.size());
+      if (name.find(L'\\') == std::wstring::npos) children.push_back({name, isDirectory});
+    }
+  };
+  collect(directories, true);
+  collect(files, false);
+  return children;
+}
+
+bool FakeFileSystem::IsDirectoryEmpty(const std::wstring& path) {
+  return directories.count(path) == 1 && Children(path).empty();
+}
+
+bool FakeFileSystem::FindEntries(const std::wstring& pattern,
+                                 std::vector<platform::FolderEntry>& entries) {
+  entries.clear();
+  const std::wstring suffix = L"\\*.*";
+  if (pattern.size() < suffix.size() ||
+      pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return false;
+  }
+  const std::wstring folder = pattern.substr(0, pattern.size() - suffix.size());
+  if (directories.count(folder) == 0 || unlistableFolders.count(folder) == 1) return false;
+  entries.push_back({L".", true});
+  entries.push_back({L"..", true});
+  for (auto& child : Children(folder)) entries.push_back(child);
+  return true;
+}
+
+std::uint32_t FakeFileSystem::DeleteFileStatus(const std::wstring& path) {
+  if (directories.count(path)) return platform::kFileErrorAccessDenied;
+  if (!files.count(path)) return platform::kFileErrorFileNotFound;
+  const auto error = deleteFileErrors.find(path);
+  if (error != deleteFileErrors.end()) return error->second;
+  files.erase(path);
+  return platform::kFileErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::RemoveFolderStatus(const std::wstring& path) {
+  if (files.count(path)) return platform::kFileErrorDirectory;
+  if (!directories.count(path)) return platform::kFileErrorFileNotFound;
+  const auto error = removeFolderErrors.find(path);
+  if (error != removeFolderErrors.end()) return error->second;
+  if (!Children(path).empty()) return platform::kFileErrorDirNotEmpty;
+  directories.erase(path);
+  return platform::kFileErrorSuccess;
+}
+
 long FakeAnsiRegistry::OpenKeyA(platform::RegistryKey root, const std::string& subKey,
                                 std::uint32_t access, platform::RegistryKey& opened) {
   accessAsked.push_back(access);

@@ -2,6 +2,7 @@
 // identity logic. Each records what was asked of it.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -28,6 +29,28 @@ class FakeFileSystem : public platform::FileSystem {
   bool RemoveFile(const std::wstring& path) override { return files.erase(path) == 1; }
   bool MakeDirectory(const std::wstring& path) override;
   bool IsDirectory(const std::wstring& path) override { return directories.count(path) == 1; }
+
+  // Folder content is derived from `files` and `directories` (paths joined
+  // with one backslash); entries are listed in path order after "." and "..".
+  std::map<std::wstring, std::uint32_t> deleteFileErrors;    // path → DeleteFileW failure
+  std::map<std::wstring, std::uint32_t> removeFolderErrors;  // path → RemoveDirectoryW failure
+  std::set<std::wstring> unlistableFolders;                  // FindFirstFileW fails
+  bool restartRegistrationFails = false;
+  std::vector<std::wstring> restartDeletions;  // DeleteAtRestart calls, in order
+
+  bool PathExists(const std::wstring& path) override {
+    return files.count(path) == 1 || directories.count(path) == 1;
+  }
+  bool IsDirectoryEmpty(const std::wstring& path) override;
+  bool FindEntries(const std::wstring& pattern, std::vector<platform::FolderEntry>& entries) override;
+  std::uint32_t DeleteFileStatus(const std::wstring& path) override;
+  std::uint32_t RemoveFolderStatus(const std::wstring& path) override;
+  bool DeleteAtRestart(const std::wstring& path) override {
+    restartDeletions.push_back(path);
+    return !restartRegistrationFails;
+  }
+  // The names directly inside `folder`, with their kind.
+  std::vector<platform::FolderEntry> Children(const std::wstring& folder) const;
 };
 
 class FakeSystemInfo : public platform::SystemInfo {
