@@ -46,12 +46,17 @@ foreach(tool_dir ${tool_dirs})
   endif()
 endforeach()
 
-# End-to-end scenarios: tests/e2e/*.test.sh BUILD_DIR PREFIX.
+# End-to-end scenarios: tests/e2e/*.test.sh BUILD_DIR PREFIX, in a prefix of
+# their own (each scenario ends that prefix's processes when it finishes).
+set(VELLAM_E2E_PREFIX ${CMAKE_BINARY_DIR}/wine/e2e-prefix)
+add_test(NAME wine_e2e_prefix
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/wine-prefix ${VELLAM_E2E_PREFIX} desktop)
+set_tests_properties(wine_e2e_prefix PROPERTIES FIXTURES_SETUP wine_e2e_prefix TIMEOUT 600)
 file(GLOB e2e_scenarios CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.test.sh)
 foreach(scenario ${e2e_scenarios})
   get_filename_component(name ${scenario} NAME_WE)
-  add_test(NAME e2e_${name} COMMAND ${scenario} ${CMAKE_BINARY_DIR} ${VELLAM_PREFIX})
+  add_test(NAME e2e_${name} COMMAND ${scenario} ${CMAKE_BINARY_DIR} ${VELLAM_E2E_PREFIX})
   # One wizard at a time: it claims a machine-wide mutex.
-  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_prefix
+  set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_e2e_prefix
                        RESOURCE_LOCK vellam_wizard TIMEOUT 300)
 endforeach()

@@ -1,0 +1,88 @@
+# Shared harness of the end-to-end scenarios. A scenario is a bash script
+#   tests/e2e/NAME.test.sh BUILD_DIR PREFIX_DIR
+# that sources this file, starts the installer under Wine on a virtual X
+# display, drives it with tools/uidriver like a user, and checks what the user
+# and the servers see. Screenshots go to BUILD_DIR/e2e-artifacts/NAME/.
+set -euo pipefail
+
+E2E_BUILD=$(realpath "$1")
+E2E_PREFIX=$(realpath -m "$2")
+E2E_NAME=$(basename "$0" .test.sh)
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_ARTIFACTS="$E2E_BUILD/e2e-artifacts/$E2E_NAME"
+E2E_WORK="$E2E_BUILD/e2e-work/$E2E_NAME"
+E2E_FAILURES=0
+E2E_PIDS=()
+rm -rf "$E2E_ARTIFACTS" "$E2E_WORK"
+mkdir -p "$E2E_ARTIFACTS" "$E2E_WORK"
+
+export WINEPREFIX="$E2E_PREFIX" HOME="$E2E_PREFIX/home" WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # The end-to-end prefix is ours alone while a scenario runs (they run one at a time).
+  wineserver -k 2>/dev/null || true
+  [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
+}
+trap e2e_cleanup EXIT
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+e2e_start_display() {
+  local fifo="$E2E_WORK/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+  E2E_XVFB_PID=$!
+  local i
+  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
+  [ -s "$fifo" ] || { echo "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(head -1 "$fifo")"
+}
+
+# Starts PROGRAM (a path) in the background with the given environment
+# assignments; sets E2E_LAST_PID. Usage: e2e_start [VAR=value ...] PROGRAM
+e2e_start() {
+  local assignments=("${@:1:$#-1}") program=${@: -1}
+  env "${assignments[@]}" "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" "$program" >>"$E2E_WORK/wine.log" 2>&1 &
+  E2E_LAST_PID=$!
+  E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# Runs the UI driver; prints its output.
+drive() {
+  "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" "$E2E_BUILD/uidriver.exe" "$@" 2>>"$E2E_WORK/driver.log" | tr -d '\r'
+}
+
+# Waits up to SECONDS for process PID to end; prints its exit status.
+e2e_wait_exit() {
+  local pid=$1 seconds=${2:-30} i
+  for i in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; echo $?; return 0; }
+    sleep 0.1
+  done
+  echo "running"
+}
+
+e2e_screenshot() {
+  import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null ||
+    echo "screenshot $1 failed"
+}
+
+check() {  # check DESCRIPTION ACTUAL EXPECTED
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAIL: $1"
+    echo "  expected: $3"
+    echo "  actual:   $2"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+  fi
+}
+
+e2e_finish() {
+  if [ "$E2E_FAILURES" -gt 0 ]; then
+    echo "$E2E_FAILURES check(s) failed; artifacts in $E2E_ARTIFACTS, logs in $E2E_WORK"
+    exit 1
+  fi
+  echo "all checks passed; artifacts in $E2E_ARTIFACTS"
+}
