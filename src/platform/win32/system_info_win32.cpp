@@ -89,6 +89,21 @@ class Win32SystemInfo final : public SystemInfo {
                               condition) != FALSE;
   }
 
+  bool KnownFolder(const KnownFolderId& id, std::wstring& path) override {
+    GUID folderId{id.data1, id.data2, id.data3, {}};
+    for (int i = 0; i < 8; ++i) folderId.Data4[i] = id.data4[i];
+    PWSTR folder = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(folderId, 0, nullptr, &folder);
+    if (SUCCEEDED(result) && folder) path = folder;
+    CoTaskMemFree(folder);
+    return SUCCEEDED(result) && folder;
+  }
+
+  std::uint32_t ReadEnvironmentVariable(const std::wstring& name, wchar_t* buffer,
+                                        std::uint32_t size) override {
+    return GetEnvironmentVariableW(name.c_str(), buffer, size);
+  }
+
   bool CsidlFolder(int csidl, std::wstring& path) override {
     wchar_t buffer[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer))) return false;
