@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/identity.h"
+#include "rules/path_macros.h"
 
 namespace {
 
@@ -86,4 +87,13 @@ std::string ConfigurationManager::GetMachineGuid() {
   std::lock_guard<std::mutex> lock(identityMutex_);
   if (machineGuid.empty()) machineGuid = ReadMachineGuid(platform_.registry);
   return machineGuid;
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> ConfigurationManager::GetPathMacros() {
+  std::lock_guard<std::mutex> lock(pathMacrosMutex_);
+  if (!pathMacrosBuilt) {
+    pathMacros = BuildPathMacroTable(platform_.system);
+    pathMacrosBuilt = true;
+  }
+  return pathMacros;
 }

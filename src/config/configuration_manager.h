@@ -46,6 +46,9 @@ class ConfigurationManager {
   // Computed on first use and kept for the run (empty results are retried).
   std::string GetSessionId();
   std::string GetMachineGuid();
+  // The path macro table (name → folder), built on first use; callers expand
+  // with their own copy.
+  std::vector<std::pair<std::wstring, std::wstring>> GetPathMacros();
 
   std::int32_t wizardType = kWizardUnknown;
   bool brandedPages = true;
@@ -102,6 +105,7 @@ class ConfigurationManager {
 
   ConfigurationPlatform platform_;
   std::mutex identityMutex_;  // sessionId / machineGuid may be asked from any thread
+  std::mutex pathMacrosMutex_;  // the first use may come from any thread
 };
 
 // Wizard name → type: "DLM" → 1, "ISV" → 2, anything else → 0.
