@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/code_pages.h"
+#include "platform/crypto.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
@@ -19,5 +21,7 @@ Clock& SystemClock();
 Dialogs& MessageBoxes();
 ModuleResources& OwnResources();
 LocaleInfo& Locales();
+CodePages& TextCodePages();
+Crypto& CryptoApi();
 
 }  // namespace platform::win32
