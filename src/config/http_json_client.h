@@ -1,0 +1,55 @@
+// The installer's JSON-over-HTTPS client: one synchronous POST per call, on
+// its own WinHTTP session, from background threads only.
+#pragma once
+
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/system_info.h"
+#include "platform/winhttp.h"
+
+// Request headers in the order they are added: (name, value).
+using HeaderList = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// What the configuration request and the analytics reports post through.
+class JsonSender {
+ public:
+  virtual ~JsonSender() = default;
+  // POSTs `body` to `url` over TLS on port 443 (the URL's scheme, port, query
+  // and fragment are not used). Returns true with the response text and the
+  // HTTP status (any status, 500 included), or throws VellamException when no
+  // response was had: Windows 7 without SP1, a URL that cannot be split, a
+  // network or TLS failure.
+  virtual bool SendJson(const std::wstring& url, const std::string& body,
+                        const HeaderList& headers, std::string& response,
+                        std::uint32_t& status) = 0;
+};
+
+class HttpJsonClient final : public JsonSender {
+ public:
+  // Diagnostic lines (header, read and allocation failures) go to
+  // `diagnostics`, standard output by default.
+  HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system,
+                 std::ostream& diagnostics = std::cout);
+
+  bool SendJson(const std::wstring& url, const std::string& body, const HeaderList& headers,
+                std::string& response, std::uint32_t& status) override;
+
+  // One request to host:443 over TLS. The body is sent up to its first zero
+  // byte; "Expect: 100-continue" and "Content-Type: application/json" follow
+  // the caller's headers. True when a response arrived; read failures only
+  // shorten the response text.
+  bool PostJson(const std::wstring& host, const std::wstring& path, const std::string& body,
+                HeaderList headers, std::string& response, std::uint32_t& status);
+
+ private:
+  void ReadBody(platform::HttpHandle request, std::string& response);
+  void Diagnostic(const std::string& line);
+
+  platform::WinHttp& http_;
+  platform::SystemInfo& system_;
+  std::ostream& diagnostics_;
+};
