@@ -4,12 +4,21 @@
 
 #include <memory>
 
+#include "config/api_manager.h"
 #include "config/configuration_manager.h"
+#include "config/http_json_client.h"
 #include "config/product_constants.h"
 
 // Created on first use (thread-safe) with the built-in product constants and
 // the real Windows platform; each call hands out a new shared reference.
 std::shared_ptr<ConfigurationManager> GetConfigurationManager();
+
+// The configuration request over the real WinHTTP; same creation rules.
+std::shared_ptr<ApiManager> GetApiManager();
+
+// The JSON-over-HTTPS client on the real WinHTTP (stateless, shared by every
+// thread).
+JsonSender& GetJsonSender();
 
 // The constants this executable was built with (one per executable target).
 ProductConstants BuiltInProductConstants();
