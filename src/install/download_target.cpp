@@ -1,0 +1,63 @@
+#include "install/download_target.h"
+
+#include <cstdint>
+
+std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code) {
+  return std::to_wstring(static_cast<std::int32_t>(code)) + L" - " +
+         messages.SystemMessageText(code);
+}
+
+DownloadTarget::DownloadTarget(platform::FileStreams& streams,
+                               platform::SystemMessages& messages, ProgressSink* window,
+                               const std::wstring& path)
+    : streams_(streams), messages_(messages), window_(window), path_(path) {
+  // Created before the request is made, so the file exists (empty) even when
+  // the request fails; whether it opened is checked once there is a body.
+  file_ = streams_.CreateForWriting(path_, createError_);
+}
+
+void DownloadTarget::ReportLengthMissing() { Post(kWmLengthMissing, 0); }
+
+void DownloadTarget::Begin(bool lengthKnown, std::uint32_t contentLength) {
+  if (!file_) {
+    throw DownloadFailure{L"Failed to open file for writing: " +
+                          CodeAndText(messages_, createError_)};
+  }
+  lengthKnown_ = lengthKnown;
+  contentLength_ = contentLength;
+  throttle_ = ProgressThrottle(lengthKnown ? contentLength : 0);
+}
+
+void DownloadTarget::Append(const std::uint8_t* data, std::size_t size) {
+  std::uint32_t error = 0;
+  // A refused write (disk full) would otherwise pass unnoticed whenever the
+  // server sent no length to compare with.
+  if (size > 0 && !file_->Write(data, size, error)) {
+    throw DownloadFailure{L"Failed to write file: " + CodeAndText(messages_, error)};
+  }
+  unsigned percent = 0;
+  if (throttle_.Add(static_cast<std::uint32_t>(size), percent)) Post(kWmDownloadProgress, percent);
+}
+
+void DownloadTarget::Finish(const std::wstring& openFailure, bool withCode) {
+  std::uint32_t error = 0;
+  const bool closed = file_->Close(error);
+  file_.reset();
+  if (!closed) throw DownloadFailure{L"Failed to write file: " + CodeAndText(messages_, error)};
+  if (lengthKnown_) {
+    std::uint64_t size = 0;
+    if (!streams_.QueryFileSize(path_, size, error)) {
+      throw DownloadFailure{withCode ? openFailure + CodeAndText(messages_, error) : openFailure};
+    }
+    if (size != contentLength_) {
+      throw DownloadFailure{L"Download was incomplete: content length: " +
+                            std::to_wstring(contentLength_) +
+                            L", downloaded: " + std::to_wstring(size)};
+    }
+    if (contentLength_ > 0) Post(kWmDownloadProgress, 100);
+  }
+}
+
+void DownloadTarget::Post(std::uint32_t message, std::uintptr_t wParam) {
+  if (window_) window_->Post(message, wParam);
+}

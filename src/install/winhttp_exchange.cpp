@@ -1,0 +1,140 @@
+#include "install/winhttp_exchange.h"
+
+#include <new>
+
+#include "install/download_target.h"
+#include "platform/winhttp_session.h"
+
+namespace {
+
+// Usable as a request target: WinHTTP can split it, it is http or https and
+// names a host.
+bool CrackUsableUrl(platform::WinHttp& http, const std::wstring& url,
+                    platform::UrlComponents& parts) {
+  if (!http.WinHttpCrackUrl(url, 0, parts)) return false;
+  const bool httpScheme = parts.schemeNumber == platform::kInternetSchemeHttp ||
+                          parts.schemeNumber == platform::kInternetSchemeHttps;
+  return httpScheme && !parts.hostName.empty();
+}
+
+}  // namespace
+
+WinHttpExchange::WinHttpExchange(platform::WinHttp& http, platform::SystemMessages& messages)
+    : http_(http), messages_(messages) {}
+
+WinHttpExchange::~WinHttpExchange() { CloseAll(); }
+
+void WinHttpExchange::CloseAll() {
+  for (platform::HttpHandle* handle : {&request_, &connection_, &session_}) {
+    if (*handle) http_.WinHttpCloseHandle(*handle);
+    *handle = nullptr;
+  }
+}
+
+void WinHttpExchange::Fail(const std::wstring& what) {
+  const std::uint32_t code = http_.LastError();
+  throw DownloadFailure{what + CodeAndText(messages_, code)};
+}
+
+void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings& settings,
+                           int& redirects) {
+  std::wstring current = url;
+  bool redirected = false;
+  for (;;) {
+    CloseAll();
+    session_ = platform::OpenWinHttpSession(http_, settings.userAgent, settings.accessType);
+    if (!session_) Fail(L"Failed to open HTTP session: ");
+    const std::uint32_t protocols = settings.secureProtocols;
+    if (!http_.WinHttpSetOption(session_, platform::kWinHttpOptionSecureProtocols, &protocols,
+                                sizeof protocols)) {
+      Fail(L"Failed to set secure protocols: ");
+    }
+
+    platform::UrlComponents parts;
+    if (!CrackUsableUrl(http_, current, parts)) {
+      throw DownloadFailure{(redirected ? L"Invalid redirect location: " : L"Invalid URL: ") +
+                            current};
+    }
+    const std::wstring object = parts.urlPath + parts.extraInfo;
+
+    connection_ = http_.WinHttpConnect(session_, parts.hostName.c_str(), parts.port, 0);
+    if (!connection_) Fail(L"Failed to connect: ");
+
+    std::uint32_t flags = settings.requestFlags;
+    if (parts.schemeNumber == platform::kInternetSchemeHttps) flags |= platform::kWinHttpFlagSecure;
+    request_ = http_.WinHttpOpenRequest(connection_, L"GET", object.c_str(), nullptr, nullptr,
+                                        nullptr, flags);
+    if (!request_) Fail(L"Failed to open request: ");
+    // Without this WinHTTP would follow up to ten redirects on its own and
+    // the limit below would never apply. Should a WinHTTP refuse it, it
+    // still downloads; only the limit is then its own.
+    const std::uint32_t disable = kWinHttpDisableRedirects;
+    http_.WinHttpSetOption(request_, kWinHttpOptionDisableFeature, &disable, sizeof disable);
+
+    if (!http_.WinHttpSendRequest(request_, nullptr, 0, nullptr, 0, 0, 0)) {
+      Fail(L"Failed to send request: ");
+    }
+    if (!http_.WinHttpReceiveResponse(request_, nullptr)) Fail(L"Failed to receive response: ");
+
+    std::uint32_t status = 0;
+    std::uint32_t size = sizeof status;
+    if (!http_.WinHttpQueryHeaders(request_,
+                                   platform::kWinHttpQueryStatusCode |
+                                       platform::kWinHttpQueryFlagNumber,
+                                   nullptr, &status, size, nullptr)) {
+      status = 0;
+    }
+
+    if (status >= 300 && status <= 399) {
+      if (++redirects > kMaxRedirects) throw DownloadFailure{L"Too many redirects."};
+      wchar_t location[260] = {};
+      std::uint32_t bytes = sizeof location;
+      if (!http_.WinHttpQueryHeaders(request_, platform::kWinHttpQueryLocation, nullptr, location,
+                                     bytes, nullptr)) {
+        throw DownloadFailure{http_.LastError() == kErrorInsufficientBuffer
+                                  ? L"Redirect location is too long."
+                                  : L"Redirect without a Location header."};
+      }
+      current.assign(location, bytes / sizeof(wchar_t));
+      redirected = true;
+      continue;
+    }
+    if (status < 200 || status > 299) {
+      throw DownloadFailure{L"Download failed: Server returned status code: " +
+                            std::to_wstring(status)};
+    }
+    return;
+  }
+}
+
+bool WinHttpExchange::QueryContentLength(std::uint32_t& length) {
+  std::uint32_t value = 0;
+  std::uint32_t size = sizeof value;
+  if (!http_.WinHttpQueryHeaders(request_,
+                                 platform::kWinHttpQueryContentLength |
+                                     platform::kWinHttpQueryFlagNumber,
+                                 nullptr, &value, size, nullptr)) {
+    return false;
+  }
+  length = value;
+  return true;
+}
+
+bool WinHttpExchange::ReadChunk(std::vector<std::uint8_t>& chunk) {
+  chunk.clear();
+  std::uint32_t available = 0;
+  if (!http_.WinHttpQueryDataAvailable(request_, available)) Fail(L"Failed to query data: ");
+  if (available == 0) return false;
+  try {
+    chunk.assign(static_cast<std::size_t>(available) + 1, 0);
+  } catch (const std::bad_alloc&) {
+    throw DownloadFailure{L"Out of memory."};
+  }
+  std::uint32_t read = 0;
+  if (!http_.WinHttpReadData(request_, chunk.data(), available, read)) {
+    chunk.clear();
+    Fail(L"Failed to read data: ");
+  }
+  chunk.resize(read);
+  return true;
+}

@@ -1,0 +1,287 @@
+// The WinHTTP file client against the scripted web: the request it makes,
+// redirects, status and length handling, progress, and every failure text.
+#include <gtest/gtest.h>
+
+#include "download_fixture.h"
+#include "install/winhttp_exchange.h"
+
+namespace {
+
+const std::wstring kUrl = L"https://files.test/f/dir/setup.exe?x=1";
+
+class WinHttpClientTest : public DownloadFixture {
+ protected:
+  DownloadResult Fetch(const std::wstring& url = kUrl) {
+    return manager->DownloadWithWinHttp(url, &progress, InWork(L"setup.exe"));
+  }
+  void Serve(const std::wstring& url, ScriptedAnswer answer) { web.answers[url] = {answer}; }
+};
+
+TEST_F(WinHttpClientTest, DownloadsTheBodyWithProgressAndRecordsTheFile) {
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(2048));
+  answer.pieceSize = 512;
+  Serve(kUrl, answer);
+
+  const DownloadResult result = Fetch();
+
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.errorText, L"");
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(2048));
+  EXPECT_EQ(manager->lastDownloadedFile, InWork(L"setup.exe"));
+  EXPECT_EQ(progress.Percents(), (std::vector<std::uintptr_t>{25, 50, 75, 100, 100}));
+  EXPECT_EQ(progress.Count(kWmLengthMissing), 0);
+  // Exactly what WinHTTP said was available, every time.
+  EXPECT_EQ(http.readSizes, (std::vector<std::uint32_t>{512, 512, 512, 512}));
+  ASSERT_EQ(http.requests.size(), 1u);
+  EXPECT_EQ(http.requests[0].host, L"files.test");
+  EXPECT_EQ(http.requests[0].port, 443);
+  EXPECT_EQ(http.requests[0].verb, L"GET");
+  EXPECT_EQ(http.requests[0].object, L"/f/dir/setup.exe?x=1");
+  EXPECT_EQ(http.requests[0].flags, platform::kWinHttpFlagSecure);
+  EXPECT_EQ(http.openHandles, 0);
+  EXPECT_EQ(streams.openFiles, 0);
+}
+
+TEST_F(WinHttpClientTest, PlainHttpWithPortAndTheSessionSettingsPerWindowsVersion) {
+  const std::wstring url = L"http://files.test:8080/f/a.exe";
+  Serve(url, ScriptedAnswer::Ok("abc"));
+  struct Version {
+    std::uint32_t major, minor;
+    std::uint16_t servicePack;
+    bool refusesAutomaticProxy;
+    std::vector<std::uint32_t> accessTypes;
+    std::uint32_t protocols;
+  };
+  const Version versions[] = {
+      {10, 0, 0, false, {4}, 0xAA0},
+      {6, 3, 0, false, {4}, 0xAA0},
+      {6, 2, 0, true, {4, 0}, 0xAA0},  // Windows 8.0: no automatic proxy yet
+      {6, 1, 1, false, {0}, 0xAA0},    // Windows 7 SP1
+      {6, 1, 0, false, {0}, 0xA0},     // Windows 7 without SP1
+      {6, 0, 2, true, {4, 0}, 0xA0},   // Vista
+  };
+  for (const Version& v : versions) {
+    SCOPED_TRACE(std::to_string(v.major) + "." + std::to_string(v.minor) + " SP" +
+                 std::to_string(v.servicePack));
+    RunOn(v.major, v.minor, v.servicePack);
+    http.refuseAutomaticProxy = v.refusesAutomaticProxy;
+    http.opens.clear();
+    http.options.clear();
+    http.requests.clear();
+
+    EXPECT_TRUE(Fetch(url).ok);
+
+    std::vector<std::uint32_t> accessTypes;
+    for (const auto& open : http.opens) {
+      accessTypes.push_back(open.accessType);
+      EXPECT_EQ(open.userAgent, L"(none)");
+    }
+    EXPECT_EQ(accessTypes, v.accessTypes);
+    ASSERT_EQ(http.options.size(), 2u);
+    EXPECT_EQ(http.options[0].target, "session");
+    EXPECT_EQ(http.options[0].option, platform::kWinHttpOptionSecureProtocols);
+    EXPECT_EQ(http.options[0].value, v.protocols);
+    // WinHTTP must not follow redirects itself, or the limit could not hold.
+    EXPECT_EQ(http.options[1].target, "request");
+    EXPECT_EQ(http.options[1].option, kWinHttpOptionDisableFeature);
+    EXPECT_EQ(http.options[1].value, kWinHttpDisableRedirects);
+    ASSERT_EQ(http.requests.size(), 1u);
+    EXPECT_EQ(http.requests[0].port, 8080);
+    EXPECT_EQ(http.requests[0].flags, 0u);
+  }
+}
+
+TEST_F(WinHttpClientTest, FollowsFiveRedirectsWithAFreshSessionEachAndFailsOnTheSixth) {
+  // hop0 -> hop1 -> ... -> hopN, hopN answers 200.
+  auto chain = [&](int hops, std::uint32_t status) {
+    web.answers.clear();
+    for (int i = 0; i < hops; ++i) {
+      web.answers[L"https://files.test/hop" + std::to_wstring(i)] = {ScriptedAnswer::Redirect(
+          (i % 2 ? L"https://files.test/hop" : L"HTTPS://files.test/hop") + std::to_wstring(i + 1),
+          status)};
+    }
+    web.answers[L"https://files.test/hop" + std::to_wstring(hops)] = {ScriptedAnswer::Ok("end")};
+  };
+  for (std::uint32_t status : {301u, 302u, 303u, 307u, 308u}) {
+    SCOPED_TRACE(status);
+    chain(5, status);
+    http.opens.clear();
+    const DownloadResult five = Fetch(L"https://files.test/hop0");
+    EXPECT_TRUE(five.ok) << five.errorText;
+    EXPECT_EQ(Content(InWork(L"setup.exe")), "end");
+    EXPECT_EQ(http.opens.size(), 6u);
+
+    chain(6, status);
+    const DownloadResult six = Fetch(L"https://files.test/hop0");
+    EXPECT_FALSE(six.ok);
+    EXPECT_EQ(six.errorText, L"[WINHTTP] Too many redirects.");
+    EXPECT_EQ(web.requested.back(), L"https://files.test/hop5");
+    EXPECT_EQ(http.openHandles, 0);
+  }
+}
+
+TEST_F(WinHttpClientTest, RedirectAcrossSchemesAndHosts) {
+  web.answers[kUrl] = {ScriptedAnswer::Redirect(L"http://mirror.test:8080/m/setup.exe")};
+  web.answers[L"http://mirror.test:8080/m/setup.exe"] = {ScriptedAnswer::Ok("mirrored")};
+  EXPECT_TRUE(Fetch().ok);
+  ASSERT_EQ(http.requests.size(), 2u);
+  EXPECT_EQ(http.requests[1].host, L"mirror.test");
+  EXPECT_EQ(http.requests[1].port, 8080);
+  EXPECT_EQ(http.requests[1].flags, 0u);
+  EXPECT_EQ(Content(InWork(L"setup.exe")), "mirrored");
+}
+
+TEST_F(WinHttpClientTest, UnusableLocationsAreNeverFollowed) {
+  struct Case {
+    const char* name;
+    std::optional<std::wstring> location;
+    std::wstring text;
+  };
+  const std::wstring longest = L"https://files.test/" + std::wstring(259 - 19, L'x');
+  const std::wstring tooLong = longest + L"x";
+  const Case cases[] = {
+      {"missing", std::nullopt, L"[WINHTTP] Redirect without a Location header."},
+      {"relative", L"/f/next.exe", L"[WINHTTP] Invalid redirect location: /f/next.exe"},
+      {"bare name", L"next.exe", L"[WINHTTP] Invalid redirect location: next.exe"},
+      {"other scheme", L"ftp://files.test/next.exe",
+       L"[WINHTTP] Invalid redirect location: ftp://files.test/next.exe"},
+      {"no host", L"https:///next.exe", L"[WINHTTP] Invalid redirect location: https:///next.exe"},
+      {"260 characters", tooLong, L"[WINHTTP] Redirect location is too long."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedAnswer redirect = ScriptedAnswer::Redirect(L"");
+    redirect.location = c.location;
+    web.answers.clear();
+    web.answers[kUrl] = {redirect};
+    web.requested.clear();
+    const DownloadResult result = Fetch();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, c.text);
+    EXPECT_EQ(web.requested.size(), 1u);
+    // The file was created before the request and is left (empty) for the
+    // caller to delete.
+    EXPECT_TRUE(streams.Exists(InWork(L"setup.exe")));
+    EXPECT_EQ(http.openHandles, 0);
+  }
+  web.answers[kUrl] = {ScriptedAnswer::Redirect(longest)};
+  web.answers[longest] = {ScriptedAnswer::Ok("ok")};
+  EXPECT_TRUE(Fetch().ok) << "259 characters fit the buffer";
+}
+
+TEST_F(WinHttpClientTest, UnusableUrlFailsBeforeAnyConnection) {
+  for (const std::wstring url : {L"ftp://files.test/a.exe", L"files.test/a.exe", L"https://",
+                                 L"https://files.test:99999/a.exe", L""}) {
+    const DownloadResult result = Fetch(url);
+    EXPECT_EQ(result.errorText, L"[WINHTTP] Invalid URL: " + url);
+  }
+  EXPECT_TRUE(http.requests.empty());
+  EXPECT_EQ(http.openHandles, 0);
+}
+
+TEST_F(WinHttpClientTest, StatusOutside2xxFails) {
+  for (std::uint32_t status : {404u, 500u, 199u, 100u, 403u}) {
+    Serve(kUrl, ScriptedAnswer::Status(status));
+    EXPECT_EQ(Fetch().errorText,
+              L"[WINHTTP] Download failed: Server returned status code: " + std::to_wstring(status));
+  }
+  ScriptedAnswer noContent = ScriptedAnswer::Ok("");
+  noContent.status = 204;
+  Serve(kUrl, noContent);
+  EXPECT_TRUE(Fetch().ok);
+  EXPECT_EQ(progress.Percents(), std::vector<std::uintptr_t>{}) << "length 0: no 100 %";
+
+  http.failures["QueryStatus"] = 12150;
+  Serve(kUrl, ScriptedAnswer::Ok("x"));
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Download failed: Server returned status code: 0");
+}
+
+TEST_F(WinHttpClientTest, EveryFailingCallHasItsText) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(3000)));
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"WinHttpOpen", L"Failed to open HTTP session: "},
+      {"WinHttpSetOption", L"Failed to set secure protocols: "},
+      {"WinHttpConnect", L"Failed to connect: "},
+      {"WinHttpOpenRequest", L"Failed to open request: "},
+      {"WinHttpSendRequest", L"Failed to send request: "},
+      {"WinHttpReceiveResponse", L"Failed to receive response: "},
+      {"WinHttpQueryDataAvailable", L"Failed to query data: "},
+      {"WinHttpReadData", L"Failed to read data: "},
+  };
+  for (const auto& [call, text] : cases) {
+    SCOPED_TRACE(call);
+    http.failures = {{call, 12029}};
+    const DownloadResult result = Fetch();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, L"[WINHTTP] " + text + Text(12029));
+    EXPECT_EQ(http.openHandles, 0);
+    EXPECT_EQ(streams.openFiles, 0);
+  }
+}
+
+TEST_F(WinHttpClientTest, MissingLengthPostsOneNoticeAndSkipsTheCheck) {
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(5000));
+  answer.announceLength = false;
+  Serve(kUrl, answer);
+  EXPECT_TRUE(Fetch().ok);
+  EXPECT_EQ(progress.posted, (std::vector<RecordingProgress::Message>{{kWmLengthMissing, 0}}));
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(5000));
+}
+
+TEST_F(WinHttpClientTest, ShortBodyIsIncompleteOrAReadFailure) {
+  ScriptedAnswer shortBody = ScriptedAnswer::Ok(Body(600));
+  shortBody.contentLength = 1000;
+  Serve(kUrl, shortBody);
+  EXPECT_EQ(Fetch().errorText,
+            L"[WINHTTP] Download was incomplete: content length: 1000, downloaded: 600");
+
+  shortBody.dropError = 12030;
+  Serve(kUrl, shortBody);
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Failed to query data: " + Text(12030));
+}
+
+TEST_F(WinHttpClientTest, FileProblems) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(3000)));
+
+  // The folder is gone: the request is still made, then the file's own error.
+  const DownloadResult noFolder = manager->DownloadWithWinHttp(kUrl, &progress, L"C:\\gone\\a.exe");
+  EXPECT_EQ(noFolder.errorText, L"[WINHTTP] Failed to open file for writing: " + Text(3));
+  EXPECT_EQ(http.requests.size(), 1u);
+  // No path at all (the folder was invalid).
+  EXPECT_EQ(manager->DownloadWithWinHttp(kUrl, &progress, L"").errorText,
+            L"[WINHTTP] Failed to open file for writing: " + Text(3));
+
+  streams.writeLimit = 2000;
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Failed to write file: " + Text(112));
+  streams.writeLimit.reset();
+
+  streams.unreadable.insert(InWork(L"setup.exe"));
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Failed to open downloaded file.");
+  EXPECT_EQ(manager->lastDownloadedFile, L"");
+  EXPECT_EQ(streams.openFiles, 0);
+}
+
+TEST_F(WinHttpClientTest, StopFlagEndsTheTransferAtTheNextChunk) {
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(5000));
+  answer.pieceSize = 1000;
+  Serve(kUrl, answer);
+  http.beforeRead = [&] {
+    if (http.readSizes.size() == 2) manager->stopRequested = true;
+  };
+  const DownloadResult result = Fetch();
+  EXPECT_EQ(result.errorText, L"[WINHTTP] Download cancelled.");
+  EXPECT_EQ(http.readSizes.size(), 2u);
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(2000));
+  EXPECT_EQ(http.openHandles, 0);
+
+  // Once set it stays set: the next transfer stops before its first chunk.
+  http.beforeRead = nullptr;
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Download cancelled.");
+}
+
+TEST_F(WinHttpClientTest, NullWindowIsAllowed) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(3000)));
+  EXPECT_TRUE(manager->DownloadWithWinHttp(kUrl, nullptr, InWork(L"a.exe")).ok);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// The WinINet fallback client against the scripted web.
+#include <gtest/gtest.h>
+
+#include "download_fixture.h"
+
+namespace {
+
+const std::wstring kUrl = L"https://files.test/f/setup.exe";
+
+class WinInetClientTest : public DownloadFixture {
+ protected:
+  DownloadResult Fetch(const std::wstring& url = kUrl) {
+    return manager->DownloadWithWinInet(url, &progress, InWork(L"setup.exe"));
+  }
+  void Serve(const std::wstring& url, ScriptedAnswer answer) { web.answers[url] = {answer}; }
+};
+
+TEST_F(WinInetClientTest, DownloadsTheBodyWithProgress) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(16384)));
+  const DownloadResult result = Fetch();
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.errorText, L"");
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(16384));
+  EXPECT_EQ(manager->lastDownloadedFile, InWork(L"setup.exe"));
+  // 4096-byte reads: a quarter each.
+  EXPECT_EQ(progress.Percents(), (std::vector<std::uintptr_t>{25, 50, 75, 100, 100}));
+  EXPECT_EQ(inet.agents, std::vector<std::wstring>{L""});
+  EXPECT_EQ(inet.urlFlags, std::vector<std::uint32_t>{platform::kInternetFlagReload});
+  EXPECT_EQ(inet.openHandles, 0);
+  EXPECT_EQ(streams.openFiles, 0);
+}
+
+TEST_F(WinInetClientTest, FollowsRedirectsOnItsOwn) {
+  web.answers[kUrl] = {ScriptedAnswer::Redirect(L"https://files.test/1")};
+  for (int i = 1; i < 7; ++i) {
+    web.answers[L"https://files.test/" + std::to_wstring(i)] = {
+        ScriptedAnswer::Redirect(L"https://files.test/" + std::to_wstring(i + 1))};
+  }
+  web.answers[L"https://files.test/7"] = {ScriptedAnswer::Ok("seven hops")};
+  EXPECT_TRUE(Fetch().ok);
+  EXPECT_EQ(Content(InWork(L"setup.exe")), "seven hops");
+}
+
+TEST_F(WinInetClientTest, OnlyStatus200IsAccepted) {
+  inet.errorAfterStatusQuery = 0;
+  for (std::uint32_t status : {404u, 500u, 201u, 206u}) {
+    Serve(kUrl, ScriptedAnswer::Status(status));
+    EXPECT_EQ(Fetch().errorText, L"[WININET] Server returned status code: HTTP " +
+                                     std::to_wstring(status) + L" - <text of 0>\r\n");
+  }
+  // The system text is that of whatever error code the thread holds then.
+  inet.errorAfterStatusQuery = 12150;
+  Serve(kUrl, ScriptedAnswer::Status(404));
+  EXPECT_EQ(Fetch().errorText,
+            L"[WININET] Server returned status code: HTTP 404 - <text of 12150>\r\n");
+}
+
+TEST_F(WinInetClientTest, EveryFailingCallHasItsText) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(100)));
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"InternetOpenW", L"Failed to initialize WinINet:: "},
+      {"InternetOpenUrlW", L"Failed to open URL:: "},
+      {"QueryStatus", L"Failed to query HTTP status code: "},
+  };
+  for (const auto& [call, text] : cases) {
+    SCOPED_TRACE(call);
+    inet.failures = {{call, 12007}};
+    EXPECT_EQ(Fetch().errorText, L"[WININET] " + text + Text(12007));
+    EXPECT_EQ(inet.openHandles, 0);
+  }
+  inet.failures.clear();
+  EXPECT_EQ(Fetch(L"ftp://files.test/a.exe").errorText,
+            L"[WININET] Failed to open URL:: " + Text(12006));
+}
+
+TEST_F(WinInetClientTest, WithoutLengthAnyEndCountsAsSuccess) {
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(6000));
+  answer.announceLength = false;
+  answer.dropError = 12030;  // the connection drops after 6000 bytes
+  Serve(kUrl, answer);
+  EXPECT_TRUE(Fetch().ok);
+  EXPECT_EQ(progress.posted, (std::vector<RecordingProgress::Message>{{kWmLengthMissing, 0}}));
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(6000));
+}
+
+TEST_F(WinInetClientTest, ShortBodyWithLengthIsIncomplete) {
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(600));
+  answer.contentLength = 1000;
+  answer.dropError = 12030;
+  Serve(kUrl, answer);
+  EXPECT_EQ(Fetch().errorText,
+            L"[WININET] Download was incomplete: content length: 1000, downloaded: 600");
+  EXPECT_EQ(manager->lastDownloadedFile, L"");
+}
+
+TEST_F(WinInetClientTest, FileProblems) {
+  Serve(kUrl, ScriptedAnswer::Ok(Body(9000)));
+  EXPECT_EQ(manager->DownloadWithWinInet(kUrl, &progress, L"").errorText,
+            L"[WININET] Failed to open file for writing: " + Text(3));
+  streams.writeLimit = 5000;
+  EXPECT_EQ(Fetch().errorText, L"[WININET] Failed to write file: " + Text(112));
+  streams.writeLimit.reset();
+  streams.unreadable.insert(InWork(L"setup.exe"));
+  EXPECT_EQ(Fetch().errorText, L"[WININET] Failed to open downloaded file: " + Text(5));
+  EXPECT_EQ(streams.openFiles, 0);
+  EXPECT_EQ(inet.openHandles, 0);
+}
+
+TEST_F(WinInetClientTest, IgnoresTheStopFlag) {
+  manager->stopRequested = true;
+  Serve(kUrl, ScriptedAnswer::Ok(Body(9000)));
+  EXPECT_TRUE(Fetch().ok);
+}
+
+}  // namespace
