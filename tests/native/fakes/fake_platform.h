@@ -2,6 +2,7 @@
 // identity logic. Each records what was asked of it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -67,6 +68,14 @@ class FakeSystemInfo : public platform::SystemInfo {
   bool hasDocuments = true;
   std::wstring documents = L"C:\\Users\\u\\Documents";
   std::vector<int> csidlsAsked;
+  // A 64-bit Windows with the usual folders; an id not listed fails.
+  std::vector<std::pair<platform::KnownFolderId, std::wstring>> knownFolders{
+      {platform::kFolderIdLocalAppData, L"C:\\Users\\u\\AppData\\Local"},
+      {platform::kFolderIdRoamingAppData, L"C:\\Users\\u\\AppData\\Roaming"},
+      {platform::kFolderIdProgramData, L"C:\\ProgramData"},
+      {platform::kFolderIdProgramFilesX86, L"C:\\Program Files (x86)"}};
+  std::map<std::wstring, std::wstring> environment{{L"ProgramW6432", L"C:\\Program Files"}};
+  std::atomic<int> knownFolderCalls{0};
 
   bool QueryOsVersion(platform::OsVersion& version) override {
     version = osVersion;
@@ -92,6 +101,27 @@ class FakeSystemInfo : public platform::SystemInfo {
       return true;
     }
     return false;
+  }
+  bool KnownFolder(const platform::KnownFolderId& id, std::wstring& path) override {
+    ++knownFolderCalls;
+    for (const auto& [folderId, folder] : knownFolders) {
+      if (folderId == id) {
+        path = folder;
+        return true;
+      }
+    }
+    return false;
+  }
+  // GetEnvironmentVariableW's answers: length, size needed, or 0 when unset.
+  std::uint32_t ReadEnvironmentVariable(const std::wstring& name, wchar_t* buffer,
+                                        std::uint32_t size) override {
+    const auto found = environment.find(name);
+    if (found == environment.end()) return 0;
+    const auto length = static_cast<std::uint32_t>(found->second.size());
+    if (length >= size) return length + 1;
+    found->second.copy(buffer, length);
+    buffer[length] = L'\0';
+    return length;
   }
 };
 
