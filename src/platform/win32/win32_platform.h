@@ -6,11 +6,13 @@
 #include "platform/code_pages.h"
 #include "platform/crypto.h"
 #include "platform/dialogs.h"
+#include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
 #include "platform/module_resources.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/system_messages.h"
 
 namespace platform::win32 {
 
@@ -23,5 +25,7 @@ ModuleResources& OwnResources();
 LocaleInfo& Locales();
 CodePages& TextCodePages();
 Crypto& CryptoApi();
+FileStreams& Streams();
+SystemMessages& SystemTexts();
 
 }  // namespace platform::win32
