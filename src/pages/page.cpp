@@ -1,17 +1,53 @@
 #include "pages/page.h"
 
+#include <algorithm>
+
 #include "app/win32/singletons.h"
 
-IPage::IPage(UINT templateId, HWND parent) : ui::Dialog(templateId, parent) {
+IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, HWND parent)
+    : ui::Dialog(templateId, parent), languageManager_(std::move(languageManager)) {
+  languageManager_->RegisterPage(this);
   barBrush_ = CreateSolidBrush(GetConfigurationManager()->barColour);
 }
 
 IPage::~IPage() {
+  // The window goes first: nothing may paint with the brush after it is gone.
+  DestroyWindow();
+  languageManager_->UnregisterPage(this);
   if (barBrush_) DeleteObject(barBrush_);
+  if (titleFont_) DeleteObject(titleFont_);
+}
+
+void IPage::MakeTitleBold(int id) {
+  HWND title = Item(id);
+  if (!title) return;
+  HFONT current = reinterpret_cast<HFONT>(SendMessageW(title, WM_GETFONT, 0, 0));
+  LOGFONTW font{};
+  if (!GetObjectW(current ? static_cast<HGDIOBJ>(current) : GetStockObject(DEFAULT_GUI_FONT),
+                  sizeof font, &font)) {
+    return;
+  }
+  font.lfHeight = 12;
+  font.lfWeight = 1000;
+  HFONT bold = CreateFontIndirectW(&font);
+  if (!bold) return;
+  SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
+  if (titleFont_) DeleteObject(titleFont_);
+  titleFont_ = bold;
+}
+
+void IPage::BindText(int id, const std::string& key) { textBindings_.push_back({Item(id), key}); }
+
+void IPage::UpdateTexts() {
+  for (const TextBinding& binding : textBindings_) {
+    if (!binding.control || !IsWindow(binding.control)) continue;
+    const std::wstring text = languageManager_->GetText(binding.key);
+    if (!text.empty()) SetWindowTextW(binding.control, text.c_str());
+  }
 }
 
 HBRUSH IPage::OnCtlColor(HDC dc, HWND control, UINT kind) {
-  if (GetDlgCtrlID(control) == 1002) {
+  if (GetDlgCtrlID(control) == kButtonBarId) {
     SetBkMode(dc, TRANSPARENT);
     return barBrush_;
   }

@@ -1,13 +1,19 @@
 // The base of every wizard page: a modeless child dialog placed in the main
 // dialog's page area. Pages never navigate themselves; they report the button
-// the user pressed and the main dialog decides what comes next.
+// the user pressed and the main dialog decides what comes next. Every page
+// shares the language manager, binds its localised controls to locale keys
+// and re-reads them whenever the language changes.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "locale/language_manager.h"
+#include "locale/localized_page.h"
 #include "ui/dialog.h"
 
 enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5, SkipAll = 6 };
@@ -15,29 +21,59 @@ enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Fini
 using ButtonCallback = std::function<void(ButtonType)>;
 using ErrorCallback = std::function<void(const std::wstring& title, const std::wstring& text)>;
 
-class IPage : public ui::Dialog {
+// One localised control: its window (null when the template has no control
+// with that id) and the locale key of its caption.
+struct TextBinding {
+  HWND control = nullptr;
+  std::string key;
+};
+
+// The button bar at the bottom of every page, painted with the bar colour.
+constexpr int kButtonBarId = 1002;
+
+class IPage : public ui::Dialog, public LocalizedPage {
  public:
-  IPage(UINT templateId, HWND parent);
+  // Registers the page with the language manager; nothing touches a window
+  // until the main dialog creates the page's window.
+  IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, HWND parent);
   ~IPage() override;
 
   virtual void OnNavigateToPage() = 0;
   virtual void SetButtonCallback(ButtonCallback callback) = 0;
   virtual void SetErrorCallback(ErrorCallback callback) = 0;
-  virtual void UpdateTexts() {}
+  // Sets the caption of every bound control that exists to its key's text;
+  // a key without text leaves the template's placeholder caption.
+  void UpdateTexts() override;
   virtual std::wstring GetPageName() const = 0;
 
+  const std::vector<TextBinding>& textBindings() const { return textBindings_; }
+
  protected:
-  // Control 1002 is the button bar, painted with the bar colour.
+  // Appends a binding of the child `id` to `key`; call once the window exists.
+  void BindText(int id, const std::string& key);
+  LanguageManager& languageManager() const { return *languageManager_; }
+  HBRUSH barBrush() const { return barBrush_; }
+  // Gives control `id` a bold copy of its font (height 12, weight 1000); the
+  // page owns the font for as long as it exists.
+  void MakeTitleBold(int id);
+  // Checks the check box or radio button `id`.
+  void Check(int id) const { CheckDlgButton(hwnd(), id, BST_CHECKED); }
+
+  // Control 1002 gets the bar brush; every other control the page's default.
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   // Enter and Escape never end a page.
   void OnOK() override {}
   void OnCancel() override {}
 
  private:
+  std::shared_ptr<LanguageManager> languageManager_;
+  std::vector<TextBinding> textBindings_;
   HBRUSH barBrush_ = nullptr;
+  HFONT titleFont_ = nullptr;
 };
 
-// A page that reports buttons and errors through the two callbacks.
+// A page that reports buttons and errors through the two callbacks (every
+// page but the error page).
 class CallbackPage : public IPage {
  public:
   using IPage::IPage;
@@ -45,11 +81,18 @@ class CallbackPage : public IPage {
   void SetErrorCallback(ErrorCallback callback) override { errorCallback_ = std::move(callback); }
 
  protected:
+  // The callback may hide this page and show another before it returns.
   void Report(ButtonType button) {
     if (buttonCallback_) buttonCallback_(button);
   }
   void ReportError(const std::wstring& title, const std::wstring& text) {
     if (errorCallback_) errorCallback_(title, text);
+  }
+  // A click of `id` reports `button`; true when the command was that click.
+  bool ReportClick(int id, int notifyCode, int buttonId, ButtonType button) {
+    if (id != buttonId || notifyCode != BN_CLICKED) return false;
+    Report(button);
+    return true;
   }
 
  private:

@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include "ui/control.h"
+
 #include <vector>
 
 namespace ui {
@@ -13,8 +15,52 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal() {
   modal_ = true;
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent_,
-                         &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  ended_ = false;
+  result_ = -1;
+  HWND owner = parent_;
+  const bool disableOwner = owner && IsWindowEnabled(owner);
+  if (disableOwner) EnableWindow(owner, FALSE);
+  HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+                                   &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window) {
+    if (!ended_) {
+      ::ShowWindow(window, SW_SHOWNORMAL);
+      UpdateWindow(window);
+    }
+    MSG message;
+    while (!ended_ && IsWindow(window)) {
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+      if (got <= 0) {
+        if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      if (!PreTranslate(message, window)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
+  }
+  // The owner comes back before this window goes, so activation returns to it.
+  if (disableOwner) EnableWindow(owner, TRUE);
+  if (window && IsWindow(window)) ::DestroyWindow(window);
+  return result_;
+}
+
+bool Dialog::PreTranslate(MSG& message, HWND modal) {
+  // From the window the message is for up to the modal dialog: the first of
+  // our dialogs that takes it as dialog navigation wins.
+  for (HWND window = message.hwnd; window; window = GetParent(window)) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    const bool ours = lstrcmpW(className, L"#32770") == 0 &&
+                      GetWindowLongPtrW(window, DWLP_DLGPROC) ==
+                          reinterpret_cast<LONG_PTR>(&Dialog::DialogProc);
+    if (ours && IsDialogMessageW(window, &message)) {
+      return true;
+    }
+    if (window == modal) break;
+  }
+  return false;
 }
 
 bool Dialog::Create(HWND parent) {
@@ -31,7 +77,11 @@ void Dialog::DestroyWindow() {
 void Dialog::EndDialog(INT_PTR result) {
   if (!hwnd_) return;
   if (modal_) {
-    ::EndDialog(hwnd_, result);
+    // Like the system's EndDialog: hide now, destroy when the loop returns.
+    result_ = result;
+    ended_ = true;
+    ::ShowWindow(hwnd_, SW_HIDE);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
   } else {
     ::DestroyWindow(hwnd_);
   }
@@ -95,6 +145,11 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);
+      // Notifications a control object handles itself (link buttons open
+      // their address) never reach the page.
+      if (Control* control = Control::FromHandle(reinterpret_cast<HWND>(lParam))) {
+        if (control->OnReflectedCommand(code)) return TRUE;
+      }
       if (OnCommand(id, code)) return TRUE;
       if (id == IDOK && code == BN_CLICKED) { OnOK(); return TRUE; }
       if (id == IDCANCEL && code == BN_CLICKED) { OnCancel(); return TRUE; }
@@ -111,6 +166,19 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                                 message);
       return reinterpret_cast<INT_PTR>(brush);
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      Control* control = item ? Control::FromHandle(item->hwndItem) : nullptr;
+      return control && control->OnDrawItem(*item) ? TRUE : FALSE;
+    }
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (lParam && OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+      }
+      return FALSE;
     }
     default: {
       LRESULT result = 0;

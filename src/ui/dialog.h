@@ -17,6 +17,9 @@ class Dialog {
   Dialog& operator=(const Dialog&) = delete;
 
   // Runs the dialog modally; returns the value given to EndDialog, or -1.
+  // Keyboard messages go first to the innermost of our dialogs that holds
+  // the focus, so Enter and Escape inside a page reach the page (its default
+  // button, its empty OK and Cancel), never the wizard behind it.
   INT_PTR DoModal();
   // Creates the dialog as a modeless window (pages: a child of `parent`).
   bool Create(HWND parent);
@@ -44,6 +47,11 @@ class Dialog {
   // WM_CLOSE; the default behaves like the framework's: Cancel.
   virtual void OnClose() { OnCancel(); }
   virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+  // WM_NOTIFY from a control; true when handled, with `result` set.
+  virtual bool OnNotify(const NMHDR& header, LRESULT& result) {
+    (void)header; (void)result;
+    return false;
+  }
   // Any other message; return true and set `result` when handled.
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     (void)message; (void)wParam; (void)lParam; (void)result;
@@ -52,12 +60,15 @@ class Dialog {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static bool PreTranslate(MSG& message, HWND modal);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
   UINT templateId_;
   HWND parent_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
+  bool ended_ = false;
+  INT_PTR result_ = -1;
   HBRUSH background_ = nullptr;
   COLORREF backgroundColour_ = 0;
 };

@@ -37,6 +37,10 @@ bool CVellamApp::InitInstance() {
   controls.dwICC = 0xFF;
   if (auto init = SystemProcedure<InitCommonControlsExFn>(L"comctl32.dll", "InitCommonControlsEx")) {
     init(&controls);
+    // The link control of the licence, warning and offer pages is not among
+    // those eight groups.
+    controls.dwICC = ICC_LINK_CLASS;
+    init(&controls);
   }
 
   // Without the rich-edit control nothing is shown.

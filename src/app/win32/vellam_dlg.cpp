@@ -2,6 +2,9 @@
 
 #include "app/win32/about_dlg.h"
 #include "app/win32/singletons.h"
+#include "app/working_folder_cleanup.h"
+#include "pages/page_factory.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -13,16 +16,29 @@ constexpr int kHeaderIconId = 1007;
 constexpr int kHeaderLineId = 1006;
 constexpr int kShowErrorCommand = 1038;
 
-// Until the language tables arrive, the confirmation uses this text.
-constexpr wchar_t kQuitConfirmation[] = L"Are you sure you want to quit the setup?";
+// Only when the current language has no text for the question.
+constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
+
+void DeleteWorkingFolder(const ConfigurationManager& settings) {
+  CleanupWorkingFolder(settings, platform::win32::Files());
+}
 
 }  // namespace
 
-CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(103, parent) {
+CVellamDlg::CVellamDlg(HWND parent)
+    : ui::Dialog(103, parent),
+      settings_(GetConfigurationManager()),
+      languageManager_(std::make_shared<LanguageManager>(
+          *settings_, LanguagePlatform{platform::win32::OwnResources(), platform::win32::Locales(),
+                                       platform::win32::MessageBoxes()})) {
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
 }
 
 CVellamDlg::~CVellamDlg() {
+  // No decoded picture may outlive GDI+, which the application shuts down
+  // after this dialog is gone.
+  settings_->logoImage.reset();
+  headerIcon_.SetImage(nullptr);
   pages_.clear();
   errorPage_.reset();
   if (barBrush_) DeleteObject(barBrush_);
@@ -36,6 +52,7 @@ BOOL CVellamDlg::OnInitDialog() {
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, kAboutCommand, aboutText);
   }
+  headerIcon_.AttachItem(hwnd(), kHeaderIconId);
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
@@ -46,7 +63,7 @@ BOOL CVellamDlg::OnInitDialog() {
     return FALSE;
   }
 
-  auto settings = GetConfigurationManager();
+  auto& settings = settings_;
   std::wstring caption;
   if (settings->wizardType == kWizardDlm) {
     caption = std::wstring() + L"Setup";
@@ -83,17 +100,23 @@ bool CVellamDlg::ClaimSingleInstance() {
   return true;
 }
 
-bool CVellamDlg::CreateInitialPages() {
+RECT CVellamDlg::PageRectangle() const {
   RECT area{};
   GetWindowRect(Item(kPageAreaId), &area);
   MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
 
-  errorPage_ = std::make_unique<ErrorPage>(hwnd());
-  CreatePage(*errorPage_, area);
+bool CVellamDlg::CreateInitialPages() {
+  const RECT area = PageRectangle();
 
-  const bool branded = GetConfigurationManager()->brandedPages;
-  CreateAndAddPage(std::make_unique<LanguagePage>(branded, hwnd()), area);
-  CreateAndAddPage(std::make_unique<LoadingPage>(hwnd()), area);
+  errorPage_ = MakeErrorPage(languageManager_, hwnd());
+  if (errorPage_) CreatePage(*errorPage_, area);
+
+  auto languagePage = settings_->brandedPages ? MakeLanguagePageZQ(languageManager_, hwnd())
+                                              : MakeLanguagePage(languageManager_, hwnd());
+  if (languagePage) CreateAndAddPage(std::move(languagePage), area);
+  CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
 
   currentPageIndex_ = 0;
   if (pages_.empty()) return false;
@@ -104,7 +127,7 @@ bool CVellamDlg::CreateInitialPages() {
 
 void CVellamDlg::CreatePage(IPage& page, const RECT& rectangle) {
   page.Create(hwnd());
-  page.SetBackgroundColor(GetConfigurationManager()->pageColour);
+  page.SetBackgroundColor(settings_->pageColour);
   page.SetButtonCallback([this](ButtonType button) { OnButtonPressed(button); });
   page.ShowWindow(SW_HIDE);
   SetWindowPos(page.hwnd(), nullptr, rectangle.left, rectangle.top,
@@ -141,6 +164,7 @@ void CVellamDlg::NavigateToPage(size_t index) {
 
 void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
   if (CurrentIndexValid()) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
+  if (!errorPage_) return;
   errorPage_->SetMessage(title, text);
   errorPage_->ShowWindow(SW_SHOW);
   SetFocus(errorPage_->hwnd());
@@ -158,8 +182,11 @@ void CVellamDlg::OnButtonPressed(ButtonType button) {
       NavigateToPage(currentPageIndex_ + 1);
       break;
     case ButtonType::Close:
+      EndDialog(1);
+      break;
     case ButtonType::Finish:
-      EndDialog(IDOK);
+      DeleteWorkingFolder(*settings_);
+      EndDialog(1);
       break;
     default:
       break;
@@ -175,13 +202,14 @@ bool CVellamDlg::OnCommand(int id, int notifyCode) {
 }
 
 void CVellamDlg::OnClose() {
-  auto settings = GetConfigurationManager();
   if (!errorShown_) {
     const size_t pageCount = pages_.size();
     // Two pages means loading has not completed: the loading page is not the end.
     const bool ask = currentPageIndex_ + 1 < pageCount || pageCount == 2;
-    if (ask && MessageBoxW(hwnd(), kQuitConfirmation, L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
-      return;
+    if (ask) {
+      std::wstring question = languageManager_->GetText(busy_ ? "PROGRESS_QUIT" : "MSG_EXIT");
+      if (question.empty()) question = kQuitFallback;
+      if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
     }
   }
   if (instanceMutex_) {
@@ -189,7 +217,9 @@ void CVellamDlg::OnClose() {
     instanceMutex_ = nullptr;
   }
   ShowWindow(SW_HIDE);
-  settings->closing = true;
+  settings_->closing = true;
+  // The event reports of the shown offers and the main product come here.
+  DeleteWorkingFolder(*settings_);
   ui::Dialog::OnClose();
 }
 

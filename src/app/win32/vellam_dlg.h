@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "locale/language_manager.h"
+#include "pages/finish_pages.h"
+#include "pages/image_control.h"
 #include "pages/page.h"
-#include "pages/spine_pages.h"
 #include "ui/dialog.h"
 
+class ConfigurationManager;
 class Package;
 
 class CVellamDlg : public ui::Dialog {
@@ -25,6 +28,8 @@ class CVellamDlg : public ui::Dialog {
   void NavigateToPage(size_t index);
   void ShowErrorPage(const std::wstring& title, const std::wstring& text);
   void OnButtonPressed(ButtonType button);
+
+  const std::shared_ptr<LanguageManager>& languageManager() const { return languageManager_; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -40,7 +45,11 @@ class CVellamDlg : public ui::Dialog {
   bool ClaimSingleInstance();
   void AppendCloseToSystemMenu();
   bool CurrentIndexValid() const { return currentPageIndex_ < pages_.size(); }
+  RECT PageRectangle() const;
 
+  // Held first so it outlives every page registered with the language manager.
+  std::shared_ptr<ConfigurationManager> settings_;
+  std::shared_ptr<LanguageManager> languageManager_;
   HICON icon_ = nullptr;
   std::vector<std::unique_ptr<IPage>> pages_;
   size_t currentPageIndex_ = 0;
@@ -48,6 +57,7 @@ class CVellamDlg : public ui::Dialog {
   bool errorShown_ = false;
   bool busy_ = false;
   bool cameBack_ = false;
+  CStaticFromImage headerIcon_;  // 1007
   HBRUSH barBrush_ = nullptr;
   std::vector<std::shared_ptr<Package>> offers_;
   int offerIndex_ = 0;

@@ -1,0 +1,34 @@
+// The download pages: DLM (template 110) and ISV (template 106). No buttons;
+// they report Next when their work is done.
+#pragma once
+
+#include "pages/image_control.h"
+#include "pages/page.h"
+
+class DownloadPageDlm final : public CallbackPage {
+ public:
+  DownloadPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+      : CallbackPage(std::move(languageManager), 110, parent) {}
+  void OnNavigateToPage() override {}
+  std::wstring GetPageName() const override { return L"DownloadPageDLM"; }
+
+ protected:
+  BOOL OnInitDialog() override;
+
+ private:
+  CStaticFromImage productImage_;  // 1016
+};
+
+class DownloadPageIsv final : public CallbackPage {
+ public:
+  DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+      : CallbackPage(std::move(languageManager), 106, parent) {}
+  void OnNavigateToPage() override {}
+  std::wstring GetPageName() const override { return L"DownloadPageISV"; }
+
+ protected:
+  BOOL OnInitDialog() override;
+
+ private:
+  CStaticFromImage productImage_;  // 1016
+};

@@ -1,0 +1,62 @@
+// The last pages: the two finish pages and the error page, which replaces any
+// page when something fails.
+#pragma once
+
+#include "pages/image_control.h"
+#include "pages/page.h"
+
+class FinishPageDlm final : public CallbackPage {
+ public:
+  FinishPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+      : CallbackPage(std::move(languageManager), 111, parent) {}
+  void OnNavigateToPage() override {}
+  std::wstring GetPageName() const override { return L"FinishPageDLM"; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int notifyCode) override;
+
+ private:
+  CStaticFromImage picture_;  // 1016
+};
+
+class FinishPageIsv final : public CallbackPage {
+ public:
+  FinishPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+      : CallbackPage(std::move(languageManager), 107, parent) {}
+  void OnNavigateToPage() override {}
+  std::wstring GetPageName() const override { return L"FinishPageISV"; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int notifyCode) override;
+
+ private:
+  CStaticFromImage picture_;  // 1016
+};
+
+class ErrorPage final : public IPage {
+ public:
+  ErrorPage(std::shared_ptr<LanguageManager> languageManager, HWND parent)
+      : IPage(std::move(languageManager), 108, parent) {}
+  void OnNavigateToPage() override {}
+  void SetButtonCallback(ButtonCallback callback) override { buttonCallback_ = std::move(callback); }
+  // The error page has nowhere to send errors.
+  void SetErrorCallback(ErrorCallback) override {}
+  std::wstring GetPageName() const override { return L"ErrorPage"; }
+
+  // Stores the finished title and message and shows them (1036, 1037).
+  void SetMessage(const std::wstring& title, const std::wstring& text);
+  const std::wstring& title() const { return title_; }
+  const std::wstring& text() const { return text_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int notifyCode) override;
+
+ private:
+  std::wstring title_;
+  std::wstring text_;
+  ButtonCallback buttonCallback_;
+  CStaticFromImage picture_;  // 1016
+};
