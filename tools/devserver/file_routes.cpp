@@ -7,6 +7,7 @@
 //   relative-location/...     302 with a relative Location ("/f/...")
 //   long-location/...         302 with an absolute Location over 300 characters
 //   pad/ANY/...               ignored segment (what long-location pads with)
+//   fail-first/KEY/...        the first request naming KEY gets 503, later ones the rest
 //   status/CODE/...           answer CODE with a short text body
 //   no-length/...             no Content-Length: the body ends when the connection closes
 //   chunked/...               chunked transfer encoding
@@ -19,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -182,6 +185,14 @@ void Serve(httplib::Response& response, Source source, const Transfer& transfer)
   }
 }
 
+// True only the first time `key` is asked for while the server runs.
+bool FirstRequestFor(const std::string& key) {
+  static std::mutex mutex;
+  static std::set<std::string> seen;
+  std::lock_guard<std::mutex> lock(mutex);
+  return seen.insert(key).second;
+}
+
 void Redirect(httplib::Response& response, int status, const std::string& location) {
   response.status = status;
   response.set_header("Location", location);
@@ -226,6 +237,13 @@ void HandleFileRequest(const httplib::Request& request, httplib::Response& respo
     if (part == "long-location") {
       return Redirect(response, 302,
                       origin + "/f/pad/" + std::string(300, 'x') + "/" + Join(parts, i + 1));
+    }
+    if (part == "fail-first" && hasArgument) {
+      if (FirstRequestFor(parts[i + 1])) {
+        return TextAnswer(response, 503, "first request for " + parts[i + 1] + " fails");
+      }
+      ++i;
+      continue;
     }
     if (part == "pad" && hasArgument) {
       ++i;
