@@ -8,9 +8,11 @@ using platform::RegistryKey;
 
 namespace {
 
-std::wstring Upper(std::wstring text) {
+// Names compare case-insensitively; keys are lower-cased, which also gives
+// the enumeration order Wine has ("a_b" before "ab").
+std::wstring Folded(std::wstring text) {
   for (wchar_t& c : text) {
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
   }
   return text;
 }
@@ -101,7 +103,7 @@ void FakeRegistry::SetValue(RegistryKey root, const std::wstring& path, const st
                             std::uint32_t type, const std::vector<std::uint8_t>& data,
                             std::uint32_t viewFlags) {
   Node& node = Create(root, PhysicalPath(Handle{root, {}}, path, viewFlags));
-  node.values[Upper(name)] = Value{type, data};
+  node.values[Folded(name)] = Value{type, data};
 }
 
 void FakeRegistry::SetString(RegistryKey root, const std::wstring& path, const std::wstring& name,
@@ -155,22 +157,29 @@ bool FakeRegistry::Resolve(RegistryKey key, Handle& handle) const {
 
 std::vector<std::wstring> FakeRegistry::PhysicalPath(const Handle& base, const std::wstring& subKey,
                                                      std::uint32_t access) const {
+  const std::vector<std::wstring> pieces = Pieces(subKey);
   std::vector<std::wstring> path = base.path;
-  for (const std::wstring& piece : Pieces(subKey)) path.push_back(piece);
+  path.insert(path.end(), pieces.begin(), pieces.end());
   if (machine_ == Machine::kWindows32 || base.root != platform::kHkeyLocalMachine) return path;
   bool view32 = machine_ == Machine::kWow64Process;
   if (access & platform::kKeyWow64_32Key) view32 = true;
   if (access & platform::kKeyWow64_64Key) view32 = false;
-  const bool underSoftware = !path.empty() && Upper(path[0]) == L"SOFTWARE";
-  const bool alreadyBranch = path.size() >= 2 && Upper(path[1]) == L"WOW6432NODE";
-  if (view32 && underSoftware && !alreadyBranch) path.insert(path.begin() + 1, L"Wow6432Node");
+  // Redirection happens on a walk from the root through SOFTWARE; opens
+  // relative to a handle stay in the branch the handle was opened in (Wine
+  // answers so even for a handle of SOFTWARE itself).
+  const bool stepsFromSoftware = base.path.empty();
+  const bool underSoftware = !path.empty() && Folded(path[0]) == L"software";
+  const bool alreadyBranch = path.size() >= 2 && Folded(path[1]) == L"wow6432node";
+  if (view32 && stepsFromSoftware && underSoftware && !alreadyBranch) {
+    path.insert(path.begin() + 1, L"Wow6432Node");
+  }
   return path;
 }
 
 FakeRegistry::Node* FakeRegistry::Find(RegistryKey root, const std::vector<std::wstring>& path) const {
   Node* node = roots_.at(root).get();
   for (const std::wstring& piece : path) {
-    const auto child = node->children.find(Upper(piece));
+    const auto child = node->children.find(Folded(piece));
     if (child == node->children.end()) return nullptr;
     node = child->second.get();
   }
@@ -180,7 +189,7 @@ FakeRegistry::Node* FakeRegistry::Find(RegistryKey root, const std::vector<std::
 FakeRegistry::Node& FakeRegistry::Create(RegistryKey root, const std::vector<std::wstring>& path) {
   Node* node = roots_.at(root).get();
   for (const std::wstring& piece : path) {
-    auto& child = node->children[Upper(piece)];
+    auto& child = node->children[Folded(piece)];
     if (!child) {
       child = std::make_unique<Node>();
       child->name = piece;
@@ -208,7 +217,7 @@ std::vector<std::uint8_t> FakeRegistry::Expand(const std::vector<std::uint8_t>& 
       break;
     }
     result += text.substr(at, open - at);
-    const auto variable = environment.find(Upper(text.substr(open + 1, close - open - 1)));
+    const auto variable = environment.find(Folded(text.substr(open + 1, close - open - 1)));
     if (variable != environment.end()) {
       result += variable->second;
       at = close + 1;
@@ -302,7 +311,7 @@ long FakeRegistry::GetValueW(RegistryKey key, const std::wstring& subKey,
   if (!subKey.empty() && subKey[0] == L'\\') return platform::kErrorBadPathname;
   const Node* node = Find(base.root, PhysicalPath(base, subKey, 0));
   if (!node) return platform::kErrorFileNotFound;
-  const auto found = node->values.find(Upper(valueName));
+  const auto found = node->values.find(Folded(valueName));
   if (found == node->values.end()) return platform::kErrorFileNotFound;
 
   Value value = found->second;
@@ -341,7 +350,7 @@ long FakeRegistry::QueryValueExW(RegistryKey key, const std::wstring& valueName,
   if (data && !size) return 87;  // ERROR_INVALID_PARAMETER
   const Node* node = NodeOf(key);
   if (!node) return platform::kErrorInvalidHandle;
-  const auto found = node->values.find(Upper(valueName));
+  const auto found = node->values.find(Folded(valueName));
   if (found == node->values.end()) return platform::kErrorFileNotFound;
   const Value& value = found->second;
   const auto bytes = static_cast<std::uint32_t>(value.data.size());
@@ -363,7 +372,7 @@ long FakeRegistry::QueryValueA(RegistryKey key, const std::string& name, std::ui
   if (Fails(Call::kQueryValue, status)) return status;
   const Node* node = NodeOf(key);
   if (!node) return platform::kErrorInvalidHandle;
-  const auto found = node->values.find(Upper(std::wstring(name.begin(), name.end())));
+  const auto found = node->values.find(Folded(std::wstring(name.begin(), name.end())));
   if (found == node->values.end()) return platform::kErrorFileNotFound;
   std::vector<std::uint8_t> bytes = found->second.data;
   if (IsStringType(found->second.type)) {

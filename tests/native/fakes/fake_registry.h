@@ -1,10 +1,10 @@
 // An in-memory Windows registry as one process sees it: a 32-bit Windows, a
 // 32-bit process on 64-bit Windows (WOW64) or a 64-bit process. On 64-bit
-// Windows HKLM\SOFTWARE has its 32-bit branch SOFTWARE\Wow6432Node; opens in
-// the 32-bit view (KEY_WOW64_32KEY, or no view flag in a 32-bit process) are
-// redirected there. HKCU\Software is shared by both views, as on Windows 7
+// Windows HKLM\SOFTWARE has its 32-bit branch SOFTWARE\Wow6432Node; opens from
+// HKLM in the 32-bit view (KEY_WOW64_32KEY, or no view flag in a 32-bit
+// process) are redirected there, opens relative to an open key are not. HKCU\Software is shared by both views, as on Windows 7
 // and later. Key and value names compare case-insensitively; subkeys
-// enumerate in the registry's order (upper-cased names, ascending).
+// enumerate in ascending order of their lower-cased names, as Wine lists them.
 //
 // Calls mirror what Wine and Windows answer, measured: a leading backslash
 // is a bad path (161), repeated or trailing backslashes are ignored, an empty
@@ -66,7 +66,8 @@ class FakeRegistry : public platform::Registry {
   // after redirection, as asked.
   std::vector<std::wstring> opens;
   std::vector<std::uint32_t> accessAsked;
-  std::map<std::wstring, std::wstring> environment{{L"SYSTEMROOT", L"C:\\windows"}};
+  // Variables for REG_EXPAND_SZ, by lower-cased name.
+  std::map<std::wstring, std::wstring> environment{{L"systemroot", L"C:\\windows"}};
 
   // Keys opened and not closed yet.
   std::size_t OpenHandles() const { return handles_.size(); }
@@ -95,8 +96,8 @@ class FakeRegistry : public platform::Registry {
   };
   struct Node {
     std::wstring name;
-    std::map<std::wstring, std::unique_ptr<Node>> children;  // by upper-cased name
-    std::map<std::wstring, Value> values;                     // by upper-cased name
+    std::map<std::wstring, std::unique_ptr<Node>> children;  // by lower-cased name
+    std::map<std::wstring, Value> values;                     // by lower-cased name
   };
   struct Handle {
     platform::RegistryKey root;

@@ -1,0 +1,64 @@
+#include "rules/number_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(DecimalConversion, ReadsLikeStoulWith32BitLong) {
+  const struct {
+    const wchar_t* text;
+    std::uint32_t value;
+  } cases[] = {
+      {L"0", 0}, {L"42", 42}, {L"0042", 42}, {L"  \t42", 42}, {L"+42", 42}, {L"42abc", 42},
+      {L"4294967295", 4294967295u}, {L"-1", 4294967295u}, {L"-0", 0}, {L"-4294967295", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecimalToULong(c.text), c.value) << Narrow(c.text);
+}
+
+TEST(DecimalConversion, ReadsLikeStoull) {
+  EXPECT_EQ(DecimalToULongLong(L"1099511627776"), 1ull << 40);
+  EXPECT_EQ(DecimalToULongLong(L"18446744073709551615"), ~0ull);
+  EXPECT_EQ(DecimalToULongLong(L"-1"), ~0ull);
+  EXPECT_EQ(DecimalToULongLong(L"4294967296"), 4294967296ull);
+}
+
+TEST(DecimalConversion, FailuresCarryTheStandardMessages) {
+  const struct {
+    const wchar_t* text;
+    bool wide;  // the 64-bit conversion
+    bool invalid;
+    const char* message;
+  } cases[] = {
+      {L"", false, true, "invalid stoul argument"},
+      {L"abc", false, true, "invalid stoul argument"},
+      {L"- 1", false, true, "invalid stoul argument"},
+      {L"+", false, true, "invalid stoul argument"},
+      {L"4294967296", false, false, "stoul argument out of range"},
+      {L"-4294967296", false, false, "stoul argument out of range"},
+      {L"99999999999999999999999", false, false, "stoul argument out of range"},
+      {L"x", true, true, "invalid stoull argument"},
+      {L"18446744073709551616", true, false, "stoull argument out of range"},
+  };
+  for (const auto& c : cases) {
+    try {
+      if (c.wide) {
+        DecimalToULongLong(c.text);
+      } else {
+        DecimalToULong(c.text);
+      }
+      ADD_FAILURE() << "no exception for " << Narrow(c.text);
+    } catch (const std::invalid_argument& error) {
+      EXPECT_TRUE(c.invalid) << Narrow(c.text);
+      EXPECT_STREQ(error.what(), c.message);
+    } catch (const std::out_of_range& error) {
+      EXPECT_FALSE(c.invalid) << Narrow(c.text);
+      EXPECT_STREQ(error.what(), c.message);
+    }
+  }
+}
+
+}  // namespace
