@@ -1,0 +1,110 @@
+// Path macros resolved on the Wine prefix's real folders. This suite is a
+// 64-bit process, so it sees the table of a process that is not under WOW64;
+// the WOW64 table is covered by the native tests.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/configuration_manager.h"
+#include "platform/win32/win32_platform.h"
+#include "rules/path_macros.h"
+
+namespace {
+
+namespace w = platform::win32;
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+  return !a.empty() && _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
+  const PathMacroTable table = BuildPathMacroTable(w::System());
+  ASSERT_EQ(table.size(), 5u) << "no commonpf64 outside WOW64";
+  EXPECT_EQ(table[0], (std::pair<std::wstring, std::wstring>{L"commonpf", L"{commonpf32}"}));
+  const struct {
+    const wchar_t* macro;
+    const wchar_t* variable;  // the same folder, as the environment names it
+  } folders[] = {
+      {L"localappdata", L"LOCALAPPDATA"},
+      {L"commonappdata", L"APPDATA"},  // roaming, not the machine-wide folder
+      {L"programdata", L"ProgramData"},
+      {L"commonpf32", L"ProgramFiles(x86)"},
+  };
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(table[i + 1].first, folders[i].macro);
+    const std::wstring& folder = table[i + 1].second;
+    EXPECT_TRUE(SameFolder(folder, Environment(folders[i].variable)))
+        << Narrow(folder) << " vs " << Narrow(Environment(folders[i].variable));
+    EXPECT_TRUE(IsFolder(folder)) << Narrow(folder);
+    EXPECT_NE(folder.back(), L'\\');
+  }
+  EXPECT_TRUE(SameFolder(ExpandPathMacros(L"{commonpf}\\Google\\Chrome\\Application\\chrome.exe", table),
+                         Environment(L"ProgramFiles(x86)") + L"\\Google\\Chrome\\Application\\chrome.exe"));
+  EXPECT_EQ(ExpandPathMacros(L"{commonpf64}\\x", table), L"{commonpf64}\\x");
+}
+
+TEST(PathMacrosWin32, TheNativeProgramFilesComesFromProgramW6432) {
+  // What a 32-bit installer on this prefix reads for "commonpf64".
+  wchar_t buffer[260] = {};
+  const std::uint32_t length = w::System().ReadEnvironmentVariable(L"ProgramW6432", buffer, 260);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, 260u);
+  EXPECT_TRUE(IsFolder(buffer));
+  std::wstring x86;
+  ASSERT_TRUE(w::System().KnownFolder(platform::kFolderIdProgramFilesX86, x86));
+  EXPECT_FALSE(SameFolder(buffer, x86));
+}
+
+TEST(PathMacrosWin32, EnvironmentValuesAnswerAsTheFakeDoes) {
+  ASSERT_TRUE(SetEnvironmentVariableW(L"VELLAM_TEST_VALUE", L"abcdef"));
+  wchar_t buffer[8] = {};
+  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 8), 6u);
+  EXPECT_STREQ(buffer, L"abcdef");
+  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 6), 7u);
+  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_UNSET", buffer, 8), 0u);
+  SetEnvironmentVariableW(L"VELLAM_TEST_VALUE", nullptr);
+}
+
+TEST(PathMacrosWin32, AnUnknownFolderIsNotRead) {
+  const platform::KnownFolderId unknown{0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  std::wstring path = L"unchanged";
+  EXPECT_FALSE(w::System().KnownFolder(unknown, path));
+  EXPECT_EQ(path, L"unchanged");
+}
+
+TEST(PathMacrosWin32, TheSettingsBuildTheTableOnceForAllThreads) {
+  ProductConstants constants;
+  constants.wizardName = L"ISV";
+  constants.productExePath = L"{commonappdata}\\Pellio\\Pellio.exe";
+  constants.configHost = L"localhost";
+  ConfigurationManager settings(constants, ConfigurationPlatform{w::Files(), w::System(),
+                                                                 w::RegistryAccess(),
+                                                                 w::SystemClock(), w::MessageBoxes()});
+  std::vector<PathMacroTable> seen(4);
+  std::vector<std::thread> threads;
+  for (auto& table : seen) threads.emplace_back([&] { table = settings.GetPathMacros(); });
+  for (auto& thread : threads) thread.join();
+  for (const auto& table : seen) EXPECT_EQ(table, BuildPathMacroTable(w::System()));
+  EXPECT_TRUE(SameFolder(ExpandPathMacros(settings.productExePath, seen[0]),
+                         Environment(L"APPDATA") + L"\\Pellio\\Pellio.exe"));
+  if (!settings.workFolder.empty()) RemoveDirectoryW(settings.workFolder.c_str());
+}
+
+}  // namespace
