@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Every page template, filled with the texts of its wizard, as a screenshot
+# (page-*.png): the branded ISV pages in English and Spanish, then the plain
+# DLM pages. Shown one by one by the test-only page gallery.
+source "$(dirname "$0")/lib.sh"
+e2e_start_display
+
+# show WIZARD-TITLE SYSCOMMAND NAME CONTROL TEXT: shows a page, waits until
+# CONTROL shows TEXT, takes the screenshot page-NAME.png.
+show() {
+  local command=$1 name=$2 control=$3 text=$4
+  drive syscommand "$command" >/dev/null
+  check "$name: control $control shows its text" "$(drive wait-text "$control" "$text" && echo shown)" "shown"
+  sleep 0.3  # let the page finish painting
+  e2e_screenshot "page-$name"
+}
+
+gallery() {  # gallery LANGUAGE_ENV [DLM]
+  env LC_ALL="$1" "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" "$E2E_BUILD/pagegallery.exe" ${2:-} \
+    >>"$E2E_WORK/wine.log" 2>&1 &
+  E2E_PIDS+=("$!")
+  E2E_LAST_PID=$!
+}
+
+stop_gallery() {
+  kill "$E2E_LAST_PID" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wait "$E2E_LAST_PID" 2>/dev/null || true
+}
+
+# Branded ISV wizard, English.
+export VELLAM_WIZARD_TITLE="Pellio Classic"
+gallery en_US.UTF-8
+drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+show 0x7000 isv-en-language 1010 "Next"
+drive syscommand 0x7010 >/dev/null
+check "loading page shows its progress bar" "$(drive visible 1043)" "1"
+e2e_screenshot page-isv-en-loading
+show 0x7020 isv-en-warning 1051 "Back"
+show 0x7030 isv-en-licence 1050 "I Agree"
+show 0x7050 isv-en-offer 1021 "Accept"
+show 0x7060 isv-en-options 1010 "Next"
+show 0x7070 isv-en-configurations 1051 "Back"
+show 0x70A0 isv-en-download 1025 "Installation Status"
+show 0x70B0 isv-en-finish 1028 "Finish"
+show 0x7FF0 isv-en-error 1035 "Close"
+stop_gallery
+
+# Branded ISV wizard, Spanish: the branded texts are English only, the
+# buttons follow the language.
+gallery es_ES.UTF-8
+drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+show 0x7000 isv-es-language 1010 "Siguiente"
+show 0x7050 isv-es-offer 1021 "Aceptar"
+show 0x70B0 isv-es-finish 1028 "Finalizar"
+stop_gallery
+
+# Plain DLM wizard, English.
+export VELLAM_WIZARD_TITLE="Setup"
+gallery en_US.UTF-8 DLM
+drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+show 0x7000 dlm-en-language 1010 "Next"
+show 0x7040 dlm-en-welcome 1010 "Next"
+show 0x7080 dlm-en-download 1025 "Downloading"
+show 0x7090 dlm-en-finish 1028 "Finish"
+stop_gallery
+e2e_finish

@@ -1,0 +1,109 @@
+// The wizard with every page created at once, for looking at them: the real
+// wizard window, pages, language manager and resources, but pages are shown
+// on request instead of by the wizard flow. Used by the end-to-end tests to
+// take a screenshot of every page; never shipped.
+//
+//   pagegallery.exe [DLM]
+//
+// DLM: the plain (unbranded) DLM wizard's texts and pages instead of the
+// shipped branded ISV wizard. The UI driver picks a page by posting the
+// system command 0x7000 + 16 * index (the index in the order below), or
+// 0x7FF0 for the error page with the download error texts.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/win32/singletons.h"
+#include "app/win32/vellam_dlg.h"
+#include "pages/page_factory.h"
+#include "platform/win32/system_library.h"
+
+namespace {
+
+using platform::win32::SystemProcedure;
+
+constexpr WPARAM kShowPage = 0x7000;
+constexpr WPARAM kShowError = 0x7FF0;
+
+class CPageGallery : public CVellamDlg {
+ public:
+  CPageGallery() : CVellamDlg(nullptr) {}
+
+ protected:
+  BOOL OnInitDialog() override {
+    if (!CVellamDlg::OnInitDialog()) return FALSE;
+    RECT area{};
+    GetWindowRect(Item(1014), &area);
+    MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    const auto& texts = languageManager();
+    // Index 0 language, 1 loading; then:
+    CreateAndAddPage(MakeWarningPage(texts, hwnd()), area);                           // 2
+    CreateAndAddPage(MakeLicensePage(texts, hwnd()), area);                           // 3
+    CreateAndAddPage(MakeWelcomePage(texts, hwnd()), area);                           // 4
+    CreateAndAddPage(std::make_unique<ProductPage>(texts, nullptr, hwnd()), area);    // 5
+    CreateAndAddPage(MakeOptionsPage(texts, hwnd()), area);                           // 6
+    CreateAndAddPage(std::make_unique<ConfigurationsPageZQClassic>(texts, hwnd()), area);  // 7
+    CreateAndAddPage(MakeDownloadPageDlm(texts, hwnd()), area);                       // 8
+    CreateAndAddPage(MakeFinishPageDlm(texts, hwnd()), area);                         // 9
+    CreateAndAddPage(std::make_unique<DownloadPageIsv>(texts, hwnd()), area);         // 10
+    CreateAndAddPage(MakeFinishPageIsv(texts, hwnd()), area);                         // 11
+    return TRUE;
+  }
+
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == WM_SYSCOMMAND && wParam == kShowError) {
+      auto& texts = *languageManager();
+      ShowErrorPage(texts.GetText("PAGE_DOWNLOAD_ERROR_TITLE"), texts.GetText("PAGE_DOWNLOAD_ERROR_DESC"));
+      return true;
+    }
+    if (message == WM_SYSCOMMAND && wParam >= kShowPage && wParam < kShowError) {
+      NavigateToPage((wParam - kShowPage) >> 4);
+      return true;
+    }
+    return CVellamDlg::OnMessage(message, wParam, lParam, result);
+  }
+};
+
+struct GdiplusStartupInput {
+  UINT32 GdiplusVersion = 1;
+  void* DebugEventCallback = nullptr;
+  BOOL SuppressBackgroundThread = FALSE;
+  BOOL SuppressExternalCodecs = FALSE;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  platform::win32::RestrictDllSearchToSystem32();
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const bool dlm = arguments && count > 1 && std::wstring(arguments[1]) == L"DLM";
+
+  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  if (auto init = SystemProcedure<InitFn>(L"comctl32.dll", "InitCommonControlsEx")) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF | ICC_LINK_CLASS};
+    init(&controls);
+  }
+  platform::win32::LoadSystemLibrary(L"riched32.dll");
+  using StartupFn = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*);
+  using ShutdownFn = void(WINAPI*)(ULONG_PTR);
+  ULONG_PTR token = 0;
+  GdiplusStartupInput input;
+  if (auto startup = SystemProcedure<StartupFn>(L"gdiplus.dll", "GdiplusStartup")) startup(&token, &input, nullptr);
+
+  auto settings = GetConfigurationManager();
+  if (dlm) {
+    settings->wizardType = kWizardDlm;
+    settings->brandedPages = false;
+    settings->optionPages = false;
+  }
+  {
+    CPageGallery gallery;
+    gallery.SetBackgroundColor(settings->pageColour);
+    gallery.DoModal();
+  }
+  if (auto shutdown = SystemProcedure<ShutdownFn>(L"gdiplus.dll", "GdiplusShutdown")) shutdown(token);
+  return 0;
+}
