@@ -1,13 +1,14 @@
 // Drives a running wizard from outside, the way a user would, and reads back
 // what the user sees. Used by the end-to-end tests under Wine.
 //
-//   uidriver [--title TEXT] COMMAND [ARGS]
+//   uidriver [--title TEXT] [--timeout MS] [--hidden 1] COMMAND [ARGS]
 //
 // The wizard is the visible top-level dialog whose caption starts with TEXT
 // (default: the environment variable VELLAM_WIZARD_TITLE, else any dialog).
 // Controls are found by id among the visible descendants of the wizard, so
-// the id of a control on the current page is enough. Every command waits up
-// to --timeout ms (default 15000) for what it needs, prints its result as
+// the id of a control on the current page is enough (with --hidden 1 the
+// control itself may be hidden, e.g. the branded wizard's language list).
+// Every command waits up to --timeout ms (default 15000) for what it needs, prints its result as
 // UTF-8 on one line, and exits 0 on success, 1 on failure.
 //
 // Commands:
@@ -38,6 +39,7 @@
 namespace {
 
 DWORD g_timeout = 15000;
+bool g_hidden = false;  // --hidden 1: a hidden control on the shown page counts too
 std::wstring g_title;
 
 std::string Utf8(const std::wstring& text) {
@@ -155,7 +157,8 @@ HWND FindControl(HWND root, int id) {
       root,
       [](HWND window, LPARAM param) -> BOOL {
         auto* c = reinterpret_cast<Context*>(param);
-        if (GetDlgCtrlID(window) == c->id && ShownUpTo(window, c->root)) {
+        const HWND shown = g_hidden ? GetParent(window) : window;
+        if (GetDlgCtrlID(window) == c->id && ShownUpTo(shown, c->root)) {
           c->found = window;
           return FALSE;
         }
@@ -320,6 +323,7 @@ int main(int argc, char** argv) {
     const std::string option = argv[first];
     if (option == "--title") g_title = Wide(argv[first + 1]);
     else if (option == "--timeout") g_timeout = ParseNumber(argv[first + 1]);
+    else if (option == "--hidden") g_hidden = ParseNumber(argv[first + 1]) != 0;
     else break;
     first += 2;
   }
