@@ -3,6 +3,7 @@
 #include "app/win32/about_dlg.h"
 #include "app/win32/singletons.h"
 #include "app/working_folder_cleanup.h"
+#include "install/win32/download_manager_win32.h"
 #include "pages/page_factory.h"
 #include "platform/win32/win32_platform.h"
 
@@ -218,6 +219,7 @@ void CVellamDlg::OnClose() {
   }
   ShowWindow(SW_HIDE);
   settings_->closing = true;
+  GetDownloadManager()->stopRequested = true;
   // The event reports of the shown offers and the main product come here.
   DeleteWorkingFolder(*settings_);
   ui::Dialog::OnClose();
