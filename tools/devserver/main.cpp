@@ -12,6 +12,8 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "connection.h"
 #include "devserver.h"
 
 namespace devserver {
@@ -59,14 +62,23 @@ std::string HexBytes(const std::string& bytes) {
 
 json HeaderPairs(const httplib::Headers& headers) {
   json pairs = json::array();
+  std::vector<std::pair<std::string, std::string>> received;
   for (const auto& [name, value] : headers) {
     // The server library adds the socket's addresses as pseudo-headers.
     if (name == "LOCAL_ADDR" || name == "LOCAL_PORT" || name == "REMOTE_ADDR" ||
         name == "REMOTE_PORT") {
       continue;
     }
-    pairs.push_back({name, value});
+    received.emplace_back(name == kReceivedExpectHeader ? "Expect" : name, value);
   }
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  std::stable_sort(received.begin(), received.end(), [&](const auto& a, const auto& b) {
+    return lower(a.first) < lower(b.first);
+  });
+  for (const auto& [name, value] : received) pairs.push_back({name, value});
   return pairs;
 }
 
@@ -87,6 +99,7 @@ struct Options {
   std::string files;
   std::vector<std::string> addresses;
   bool exitWithParent = false;
+  bool sendContinue = false;
 };
 
 std::string Sha256Hex(const std::string& text) {
@@ -398,8 +411,10 @@ class Routes {
 void Usage() {
   std::cerr << "usage: vellam-devserver --certs DIR --logs DIR [--scenario FILE] [--files DIR]\n"
                "                        [--https-port N] [--http-port N] [--bind ADDRESS]...\n"
-               "                        [--exit-with-parent]\n"
+               "                        [--exit-with-parent] [--send-100-continue]\n"
                "  --certs holds server.pem (certificate chain) and server.key\n"
+               "  --send-100-continue answers \"Expect: 100-continue\" with an interim 100\n"
+               "    (Wine's WinHTTP fails on that; Windows copes)\n"
                "  --https-port 0 or --http-port 0 leaves that listener out\n"
                "  --bind defaults to 127.0.0.1 and ::1 (::1 only where it exists)\n";
 }
@@ -409,6 +424,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string name = argv[i];
     if (name == "--exit-with-parent") {
       options.exitWithParent = true;
+      continue;
+    }
+    if (name == "--send-100-continue") {
+      options.sendContinue = true;
       continue;
     }
     if (i + 1 >= argc) return false;
@@ -464,6 +483,16 @@ int main(int argc, char** argv) {
     if (getppid() == 1) return 1;
   }
 
+  SSL_CTX* tls = nullptr;
+  if (options.httpsPort != 0) {
+    std::string error;
+    tls = CreateTlsContext(options.certs + "/server.pem", options.certs + "/server.key", error);
+    if (!tls) {
+      std::cerr << "vellam-devserver: " << error << "\n";
+      return 1;
+    }
+  }
+
   Routes handler(options, std::move(scenario));
   std::vector<std::unique_ptr<httplib::Server>> servers;
   int bound = 0;
@@ -472,18 +501,8 @@ int main(int argc, char** argv) {
     if (port == 0) continue;
     int boundHere = 0;
     for (const std::string& address : options.addresses) {
-      std::unique_ptr<httplib::Server> server;
-      if (secure) {
-        const std::string chain = options.certs + "/server.pem";
-        const std::string key = options.certs + "/server.key";
-        server = std::make_unique<httplib::SSLServer>(chain.c_str(), key.c_str());
-      } else {
-        server = std::make_unique<httplib::Server>();
-      }
-      if (!server->is_valid()) {
-        std::cerr << "vellam-devserver: cannot load the certificate from " << options.certs << "\n";
-        return 1;
-      }
+      auto server =
+          std::make_unique<ConnectionServer>(secure ? tls : nullptr, options.sendContinue);
       handler.Install(*server, Listener{secure, port});
       if (!server->bind_to_port(address, port)) {
         // ::1 is optional by default: some machines have no IPv6 loopback.
@@ -515,6 +534,8 @@ int main(int argc, char** argv) {
   sigwait(&stopSignals, &received);
   for (auto& server : servers) server->stop();
   for (auto& thread : threads) thread.join();
+  servers.clear();
+  if (tls) SSL_CTX_free(tls);
   std::cout << "stopped" << std::endl;
   return 0;
 }

@@ -3,7 +3,7 @@
 find_package(OpenSSL REQUIRED)
 find_library(cpp_httplib_lib cpp-httplib REQUIRED)
 add_executable(vellam-devserver ${CMAKE_CURRENT_LIST_DIR}/main.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/file_routes.cpp)
+               ${CMAKE_CURRENT_LIST_DIR}/connection.cpp ${CMAKE_CURRENT_LIST_DIR}/file_routes.cpp)
 target_compile_definitions(vellam-devserver PRIVATE CPPHTTPLIB_OPENSSL_SUPPORT)
 target_link_libraries(vellam-devserver PRIVATE vellam_json ${cpp_httplib_lib} OpenSSL::SSL
                       OpenSSL::Crypto pthread)
