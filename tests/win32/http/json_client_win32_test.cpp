@@ -1,0 +1,208 @@
+// The JSON client and the configuration request over the real WinHTTP and
+// TLS, against the reference server (started by this area's ctest.cmake).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "config/api_manager.h"
+#include "config/configuration_manager.h"
+#include "config/http_json_client.h"
+#include "config/vellam_exception.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/winhttp_api.h"
+
+namespace {
+
+namespace w = platform::win32;
+using nlohmann::json;
+
+// The server's log of configuration requests, read through Wine's Z: drive.
+std::vector<json> ReceivedRequests(const std::string& path) {
+  const char* logs = std::getenv("VELLAM_DEVSERVER_LOGS");
+  if (!logs) return {};
+  std::string file = std::string("Z:") + logs + "/config-requests.jsonl";
+  for (char& c : file) {
+    if (c == '/') c = '\\';
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<json> requests;
+  std::string line;
+  while (std::getline(in, line)) {
+    json entry = json::parse(line);
+    if (entry["path"] == path) requests.push_back(entry);
+  }
+  return requests;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
+std::vector<std::string> HeaderValues(const json& request, const std::string& name) {
+  std::vector<std::string> values;
+  for (const auto& pair : request["headers"]) {
+    if (_stricmp(pair[0].get<std::string>().c_str(), name.c_str()) == 0) {
+      values.push_back(pair[1].get<std::string>());
+    }
+  }
+  return values;
+}
+
+class JsonClientWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::getenv("VELLAM_DEVSERVER_LOGS"), nullptr)
+        << "run through tools/devserver/serve (see tests/win32/http/ctest.cmake)";
+    ASSERT_NE(w::WinHttpApi(), nullptr);
+  }
+
+  std::ostringstream diagnostics;
+  HttpJsonClient client{w::WinHttpClient(), w::System(), diagnostics};
+  std::string response;
+  std::uint32_t status = 0;
+};
+
+TEST_F(JsonClientWin32, PostsTheExactBodyWithTheHeadersOverTls) {
+  const std::string body = "{\"a\":\"Varnex\",\"u\":\"caf\xC3\xA9\"}";
+  ASSERT_TRUE(client.SendJson(L"https://localhost/o/echo", body,
+                              {{L"Authorization", L"Signature=0123abcd"}}, response, status));
+  EXPECT_EQ(status, 200u);
+  EXPECT_EQ(response, "{\"ok\":true}");
+  EXPECT_EQ(diagnostics.str(), "");
+
+  const std::vector<json> received = ReceivedRequests("/o/echo");
+  ASSERT_EQ(received.size(), 1u);
+  const json& request = received[0];
+  EXPECT_EQ(request["scheme"], "https");
+  EXPECT_EQ(request["method"], "POST");
+  EXPECT_EQ(request["body_hex"], Hex(body));
+  EXPECT_EQ(HeaderValues(request, "Authorization"), std::vector<std::string>{"Signature=0123abcd"});
+  EXPECT_EQ(HeaderValues(request, "Expect"), std::vector<std::string>{"100-continue"});
+  EXPECT_EQ(HeaderValues(request, "Content-Type"), std::vector<std::string>{"application/json"});
+}
+
+TEST_F(JsonClientWin32, QueryStringSchemeAndPortOfTheUrlAreIgnored) {
+  for (const wchar_t* url : {L"https://localhost:9/o/down?x=1&y=2#frag", L"http://localhost/o/down",
+                             L"http://localhost:8080/o/down?z"}) {
+    response.clear();
+    status = 0;
+    ASSERT_TRUE(client.SendJson(url, "{}", {}, response, status));
+    EXPECT_EQ(status, 500u) << "an error status is an answer";
+    EXPECT_EQ(response, "{\"error\":\"down\"}");
+  }
+  const std::vector<json> received = ReceivedRequests("/o/down");
+  ASSERT_EQ(received.size(), 3u);
+  for (const json& request : received) {
+    EXPECT_EQ(request["scheme"], "https");
+    EXPECT_EQ(request["target"], "/o/down");
+  }
+}
+
+TEST_F(JsonClientWin32, HeaderTheSystemRefusesIsSkipped) {
+  // A header without a name is not a header; WinHTTP refuses the line.
+  ASSERT_TRUE(client.SendJson(L"https://localhost/o/echo", "{}",
+                              {{L"", L"nameless"}, {L"X-Kept", L"yes"}}, response, status));
+  EXPECT_EQ(status, 200u);
+  EXPECT_EQ(diagnostics.str().rfind("WinHttpAddRequestHeaders error: ", 0), 0u)
+      << diagnostics.str();
+  const std::vector<json> received = ReceivedRequests("/o/echo");
+  ASSERT_FALSE(received.empty());
+  EXPECT_EQ(HeaderValues(received.back(), "X-Kept"), std::vector<std::string>{"yes"});
+  EXPECT_EQ(HeaderValues(received.back(), "Content-Type"),
+            std::vector<std::string>{"application/json"});
+}
+
+TEST_F(JsonClientWin32, ZeroBytesCutTheBodyBothWays) {
+  ASSERT_TRUE(client.SendJson(L"https://localhost/o/zero", std::string("{\"k\":1}\0tail", 12), {},
+                              response, status));
+  EXPECT_EQ(response, "{\"a\":1}");
+  const std::vector<json> received = ReceivedRequests("/o/zero");
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0]["body"], "{\"k\":1}");
+  EXPECT_EQ(received[0]["body_length"], 7);
+}
+
+TEST_F(JsonClientWin32, UnreachableServerThrows) {
+  // Nothing listens on this loopback address.
+  EXPECT_THROW(client.SendJson(L"https://127.0.0.2/o", "{}", {}, response, status),
+               VellamException);
+  EXPECT_THROW(client.SendJson(L"not a url", "{}", {}, response, status), VellamException);
+}
+
+// Waits nothing: the attempts' 5-second pauses are only counted.
+class CountingClock final : public platform::Clock {
+ public:
+  std::vector<std::uint32_t> waits;
+  std::int64_t UnixSeconds() override { return w::SystemClock().UnixSeconds(); }
+  std::int64_t UnixMillis() override { return w::SystemClock().UnixMillis(); }
+  bool ToLocalTime(std::int64_t seconds, std::tm& local) override {
+    return w::SystemClock().ToLocalTime(seconds, local);
+  }
+  void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
+};
+
+class ConfigurationRequestWin32 : public JsonClientWin32 {
+ protected:
+  void TearDown() override {
+    if (settings_ && !settings_->workFolder.empty()) RemoveDirectoryW(settings_->workFolder.c_str());
+  }
+
+  json Fetch(const std::wstring& url) {
+    ProductConstants constants;
+    constants.wizardName = L"ISV";
+    constants.productId = L"PellioClassic";
+    constants.publisher = L"Varnex";
+    constants.stubId = L"PellioClassic_VLM";
+    constants.configHost = L"localhost";
+    settings_ = std::make_shared<ConfigurationManager>(
+        constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
+                                         w::SystemClock(), w::MessageBoxes()});
+    settings_->configUrl = url;
+    settings_->localeName = L"de-DE";
+    ApiManager api([this] { return settings_; },
+                   ApiPlatform{client, w::System(), w::TextCodePages(), clock_});
+    return api.GetConfiguration();
+  }
+
+  CountingClock clock_;
+  std::shared_ptr<ConfigurationManager> settings_;
+};
+
+TEST_F(ConfigurationRequestWin32, BusyAnswerThenTheConfiguration) {
+  const json document = Fetch(L"https://localhost/o/retry");
+  EXPECT_EQ(document, json::parse("{\"l\":\"US\",\"f\":{\"a\":\"pub1\",\"m\":2},\"o\":[]}"));
+  EXPECT_EQ(clock_.waits, std::vector<std::uint32_t>{5000});
+
+  const std::vector<json> received = ReceivedRequests("/o/retry");
+  ASSERT_EQ(received.size(), 2u);
+  const json body = json::parse(received[0]["body"].get<std::string>());
+  EXPECT_EQ(body["l"], "de");
+  EXPECT_EQ(body["prv"], "0.1");
+  EXPECT_EQ(body["a"], "Varnex");
+  EXPECT_EQ(body["o"].get<std::string>().empty(), false);
+  EXPECT_EQ(received[0]["body"], body.dump()) << "compact, keys in order";
+  EXPECT_EQ(received[1]["body"], received[0]["body"]);
+}
+
+TEST_F(ConfigurationRequestWin32, ThreeNotFoundAnswersStillGiveTheirJson) {
+  const json document = Fetch(L"https://localhost/o/missing");
+  EXPECT_EQ(document, json::parse("{\"l\":\"DE\",\"o\":[]}"));
+  EXPECT_EQ(clock_.waits, std::vector<std::uint32_t>(3, 5000));
+  EXPECT_EQ(ReceivedRequests("/o/missing").size(), 3u);
+}
+
+}  // namespace
