@@ -13,6 +13,13 @@ show() {
   check "$name: control $control shows its text" "$(drive wait-text "$control" "$text" && echo shown)" "shown"
   sleep 0.3  # let the page finish painting
   e2e_screenshot "page-$name"
+  # Below the buttons the bar shows the bar colour; the page above it is white.
+  check "$name: bar painted" "$(pixel "page-$name" 200 503)" "srgb(127,188,66)"
+  check "$name: page background" "$(pixel "page-$name" 690 300)" "srgb(255,255,255)"
+}
+
+pixel() {  # pixel SCREENSHOT X Y: the colour there (the wizard sits at the desktop's corner)
+  convert "$E2E_ARTIFACTS/$1.png" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null
 }
 
 gallery() {  # gallery LANGUAGE_ENV [DLM]

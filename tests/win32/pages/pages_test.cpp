@@ -14,6 +14,7 @@
 #include "pages/page_factory.h"
 #include "pages_support.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/link_button.h"
 
 namespace {
 
@@ -254,6 +255,40 @@ TEST_F(PageHost, ErrorPageShowsExactlyWhatItIsGivenAndIgnoresTheErrorCallback) {
   EXPECT_EQ(error->ItemText(1036), L"B\u0142\u0105d pobierania");
   EXPECT_EQ(error->ItemText(1037), L"Nie uda\u0142o si\u0119 <pobra\u0107> & {PRODUCT_TITLE}");
   EXPECT_FALSE(called);
+}
+
+// The welcome page's links fit their texts, point at the settings' addresses
+// and are not offered without one; 1040 names the licence of the wizard type.
+TEST_F(PageHost, WelcomeLinksFitTheirTextsAndNeedAnAddress) {
+  struct Case {
+    std::int32_t wizard;
+    const char* termsKey;
+  };
+  for (const Case& c : {Case{kWizardIsv, "EULA_LINK"}, Case{kWizardDlm, "TOS_LINK"}}) {
+    SCOPED_TRACE(c.termsKey);
+    settings_->wizardType = c.wizard;
+    const std::wstring savedExtra = settings_->extraLinkUrl;
+    settings_->extraLinkUrl.clear();
+    IPage& page = Add(Pages()[4]);
+    settings_->extraLinkUrl = savedExtra;
+    ASSERT_EQ(page.GetPageName(), L"WelcomePage");
+    EXPECT_EQ(page.textBindings()[5].key, c.termsKey);
+    EXPECT_TRUE(GetWindowLongW(page.Item(1039), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongW(page.Item(1041), GWL_STYLE) & WS_VISIBLE) << "no address, no link";
+    auto* privacy = dynamic_cast<ui::LinkButton*>(ui::Control::FromHandle(page.Item(1039)));
+    ASSERT_NE(privacy, nullptr);
+    EXPECT_EQ(privacy->URL(), settings_->privacyUrl);
+    // Sized to its text: a new language resizes it again.
+    const std::wstring caption = WindowCaption(page.Item(1039));
+    RECT before;
+    GetWindowRect(page.Item(1039), &before);
+    SetWindowTextW(page.Item(1039), (caption + caption + caption).c_str());
+    privacy->SizeToContent();
+    RECT after;
+    GetWindowRect(page.Item(1039), &after);
+    EXPECT_GT(after.right - after.left, 2 * (before.right - before.left));
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  }
 }
 
 // Enter presses the language page's Next and Escape closes nothing: a modal
