@@ -167,12 +167,14 @@ void Serve(httplib::Response& response, Source source, const Transfer& transfer)
         });
   } else if (transfer.noLength) {
     // Without a length the end of the body is the end of the connection.
+    // The header alone does not make the server close it (it would wait for
+    // a next request first); ending the provider with false closes the
+    // connection right after the last byte.
     response.set_header("Connection", "close");
     response.set_content_provider(
         shared->contentType, [shared, transfer, sent](std::size_t offset, httplib::DataSink& sink) {
-          if (!Pump(*shared, transfer, offset, sent, sink)) return false;
-          sink.done();
-          return true;
+          Pump(*shared, transfer, offset, sent, sink);
+          return false;
         });
   } else {
     response.set_content_provider(
