@@ -51,6 +51,11 @@ foreach(tool_dir ${tool_dirs})
   endif()
 endforeach()
 
+# Benchmark programs that run under Wine (by hand, never by ctest).
+if(EXISTS ${PROJECT_SOURCE_DIR}/bench/windows.cmake)
+  include(${PROJECT_SOURCE_DIR}/bench/windows.cmake)
+endif()
+
 # End-to-end scenarios: tests/e2e/*.test.sh BUILD_DIR PREFIX, in a prefix of
 # their own (each scenario ends that prefix's processes when it finishes).
 set(VELLAM_E2E_PREFIX ${CMAKE_BINARY_DIR}/wine/e2e-prefix)
