@@ -267,6 +267,15 @@ TEST_F(DevServer, TransferFaults) {
   EXPECT_EQ(slow->body, Generated(4000));
 }
 
+TEST_F(DevServer, FailFirstFailsOncePerKey) {
+  EXPECT_EQ(http_.Get("/f/fail-first/k1/generated/10/x")->status, 503);
+  auto second = https_.Get("/f/fail-first/k1/generated/10/x");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->status, 200);
+  EXPECT_EQ(second->body, Generated(10));
+  EXPECT_EQ(http_.Get("/f/fail-first/k2/generated/10/x")->status, 503);
+}
+
 TEST_F(DevServer, FilesFromTheFolderAndNothingOutsideIt) {
   auto picture = https_.Get("/f/NimbusBackup");
   ASSERT_TRUE(picture);
