@@ -27,4 +27,4 @@ add_test(NAME devserver_routes
                  --logs ${CMAKE_BINARY_DIR}/devserver/devserver_routes
                  --state ${CMAKE_BINARY_DIR}/devserver/state
                  run $<TARGET_FILE:devserver_tests> --gtest_brief=1)
-set_tests_properties(devserver_routes PROPERTIES RESOURCE_LOCK vellam_ports TIMEOUT 600)
+set_tests_properties(devserver_routes PROPERTIES RESOURCE_LOCK devserver_ports TIMEOUT 600)

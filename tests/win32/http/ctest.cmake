@@ -16,5 +16,5 @@ foreach(windows win10 win7)
                    --logs ${CMAKE_BINARY_DIR}/devserver/${name}
                    run ${VELLAM_WINE_RUN} ${VELLAM_PREFIX} $<TARGET_FILE:${target}> --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine_prefix;wine_ca"
-                       RESOURCE_LOCK vellam_ports TIMEOUT 900)
+                       RESOURCE_LOCK devserver_ports TIMEOUT 900)
 endforeach()
