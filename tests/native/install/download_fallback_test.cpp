@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -62,6 +64,8 @@ struct FallbackCase {
   std::wstring errorText;
   std::vector<std::wstring> log;
 };
+
+void PrintTo(const FallbackCase& c, std::ostream* os) { *os << c.name; }
 
 class DownloadFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
 

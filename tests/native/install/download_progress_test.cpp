@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 namespace {
@@ -23,6 +25,8 @@ struct ThrottleCase {
   std::vector<std::uint32_t> chunks;
   std::vector<unsigned> expected;
 };
+
+void PrintTo(const ThrottleCase& c, std::ostream* os) { *os << c.name; }
 
 class ProgressThrottleTest : public ::testing::TestWithParam<ThrottleCase> {};
 
