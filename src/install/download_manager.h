@@ -41,7 +41,8 @@ class DownloadManager : public std::enable_shared_from_this<DownloadManager> {
   // Downloads urls.first (then urls.second, when not empty) into the work
   // folder (`useWorkFolder`) or the download folder, under `fileName` or,
   // when that is empty, the name in the URL. Blocks; run it on a worker
-  // task. Progress goes to `window` (may be null).
+  // task. Progress goes to `window` (may be null), which must outlive the
+  // call; the Win32 side passes a WindowProgressSink for the page window.
   DownloadResult Download(const UrlPair& urls, ProgressSink* window, const std::wstring& fileName,
                           bool useWorkFolder);
   DownloadResult DownloadWithWinHttp(const std::wstring& url, ProgressSink* window,
