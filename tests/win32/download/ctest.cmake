@@ -9,5 +9,5 @@ foreach(windows win10 win7)
                    $<TARGET_FILE:${target}> --gtest_brief=1)
   # serve may wait for another run's port lock first.
   set_tests_properties(${target}_${windows} PROPERTIES FIXTURES_REQUIRED "wine_prefix;wine_ca"
-                       RESOURCE_LOCK devserver_ports TIMEOUT 1800)
+                       RESOURCE_LOCK devserver_ports TIMEOUT 900)
 endforeach()
