@@ -208,13 +208,13 @@ INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM) { return message 
 class PageTemplates : public ::testing::TestWithParam<TemplateSpec> {};
 
 TEST_P(PageTemplates, HaveTheCatalogueControls) {
-  const TemplateSpec& spec = GetParam();
+  const TemplateSpec& entry = GetParam();
   HWND host = CreateWindowExW(0, L"Static", L"host", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                               nullptr, nullptr);
   ASSERT_NE(host, nullptr);
-  HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.id), host,
+  HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(entry.id), host,
                                  &PlainProc, 0);
-  ASSERT_NE(page, nullptr) << "template " << spec.id << " does not create (" << GetLastError() << ")";
+  ASSERT_NE(page, nullptr) << "template " << entry.id << " does not create (" << GetLastError() << ")";
 
   const LONG pageStyle = GetWindowLongW(page, GWL_STYLE);
   EXPECT_TRUE(pageStyle & WS_CHILD);
@@ -226,11 +226,11 @@ TEST_P(PageTemplates, HaveTheCatalogueControls) {
   EXPECT_EQ(client.right, size.right);
   EXPECT_EQ(client.bottom, size.bottom);
 
-  std::vector<ControlSpec> controls = spec.controls;
+  std::vector<ControlSpec> controls = entry.controls;
   controls.push_back({1009, Kind::EtchedFrame, Dlu(0, 198, 336, 1), nullptr});
   controls.push_back({1002, Kind::Bar, Dlu(0, 198, 336, 32), L""});
   for (const ControlSpec& control : controls) {
-    SCOPED_TRACE("template " + std::to_string(spec.id) + ", control " + std::to_string(control.id));
+    SCOPED_TRACE("template " + std::to_string(entry.id) + ", control " + std::to_string(control.id));
     HWND item = GetDlgItem(page, control.id);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(CheckKind(item, control.kind), "");

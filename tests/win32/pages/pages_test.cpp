@@ -114,10 +114,10 @@ class PageHost : public ::testing::Test {
     settings_->wizardType = savedWizard_;
   }
 
-  IPage& Add(const PageSpec& spec) {
-    pages_.push_back(spec.make(languageManager_, host_));
+  IPage& Add(const PageSpec& entry) {
+    pages_.push_back(entry.make(languageManager_, host_));
     IPage& page = *pages_.back();
-    EXPECT_TRUE(page.Create(host_)) << spec.label;
+    EXPECT_TRUE(page.Create(host_)) << entry.label;
     page.SetBackgroundColor(settings_->pageColour);
     return page;
   }
@@ -131,15 +131,15 @@ class PageHost : public ::testing::Test {
 };
 
 TEST_F(PageHost, NamesAndBindingsOfEveryPage) {
-  for (const PageSpec& spec : Pages()) {
-    SCOPED_TRACE(spec.label);
-    IPage& page = Add(spec);
-    EXPECT_EQ(page.GetPageName(), spec.name);
+  for (const PageSpec& entry : Pages()) {
+    SCOPED_TRACE(entry.label);
+    IPage& page = Add(entry);
+    EXPECT_EQ(page.GetPageName(), entry.name);
     const auto& bindings = page.textBindings();
-    ASSERT_EQ(bindings.size(), spec.bindings.size());
+    ASSERT_EQ(bindings.size(), entry.bindings.size());
     for (size_t i = 0; i < bindings.size(); ++i) {
-      const int id = spec.bindings[i].first;
-      EXPECT_EQ(bindings[i].key, spec.bindings[i].second);
+      const int id = entry.bindings[i].first;
+      EXPECT_EQ(bindings[i].key, entry.bindings[i].second);
       if (id < 0) {
         EXPECT_EQ(bindings[i].control, nullptr) << "the template has no " << -id;
       } else {
@@ -154,8 +154,8 @@ TEST_F(PageHost, NamesAndBindingsOfEveryPage) {
 TEST_F(PageHost, EveryPageFollowsEachLanguage) {
   settings_->brandedPages = false;  // the combo box is visible and offers both languages
   IPage* language = nullptr;
-  for (const PageSpec& spec : Pages()) {
-    IPage& page = Add(spec);
+  for (const PageSpec& entry : Pages()) {
+    IPage& page = Add(entry);
     if (page.GetPageName() == L"LanguagePage") language = &page;
   }
   ASSERT_NE(language, nullptr);
@@ -211,14 +211,14 @@ TEST_F(PageHost, BrandedLanguagePageHidesTheChoiceAndAppliesTheLanguage) {
 }
 
 TEST_F(PageHost, ButtonsReportTheirType) {
-  for (const PageSpec& spec : Pages()) {
-    SCOPED_TRACE(spec.label);
-    IPage& page = Add(spec);
+  for (const PageSpec& entry : Pages()) {
+    SCOPED_TRACE(entry.label);
+    IPage& page = Add(entry);
     std::vector<ButtonType> reported;
     page.SetButtonCallback([&](ButtonType button) { reported.push_back(button); });
     page.SetErrorCallback([](const std::wstring&, const std::wstring&) {});
     page.ShowWindow(SW_SHOW);
-    for (const auto& [id, type] : spec.buttons) {
+    for (const auto& [id, type] : entry.buttons) {
       reported.clear();
       SendMessageW(page.Item(id), BM_CLICK, 0, 0);
       PumpMessages();
