@@ -2,9 +2,34 @@
 
 #include "ui/control.h"
 
+#include <cstring>
 #include <vector>
 
 namespace ui {
+namespace {
+
+// A copy of a dialog template without WS_VISIBLE, so a modal dialog that ends
+// during its initialisation (a second instance, say) is never shown at all.
+std::vector<BYTE> HiddenTemplate(UINT templateId) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+  const DWORD size = resource ? SizeofResource(module, resource) : 0;
+  if (!data || size < sizeof(DLGTEMPLATE)) return {};
+  std::vector<BYTE> copy(data, data + size);
+  // DLGTEMPLATEEX starts with version 1 and signature 0xFFFF; its style sits at offset 12.
+  const WORD* words = reinterpret_cast<const WORD*>(copy.data());
+  const size_t styleOffset = (words[0] == 1 && words[1] == 0xFFFF) ? 12 : 0;
+  if (copy.size() < styleOffset + sizeof(DWORD)) return {};
+  DWORD style;
+  memcpy(&style, copy.data() + styleOffset, sizeof style);
+  style &= ~static_cast<DWORD>(WS_VISIBLE);
+  memcpy(copy.data() + styleOffset, &style, sizeof style);
+  return copy;
+}
+
+}  // namespace
 
 Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
@@ -20,8 +45,13 @@ INT_PTR Dialog::DoModal() {
   HWND owner = parent_;
   const bool disableOwner = owner && IsWindowEnabled(owner);
   if (disableOwner) EnableWindow(owner, FALSE);
-  HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
-                                   &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  const std::vector<BYTE> hidden = HiddenTemplate(templateId_);
+  HWND window =
+      hidden.empty()
+          ? nullptr
+          : CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                       reinterpret_cast<LPCDLGTEMPLATEW>(hidden.data()), owner,
+                                       &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (window) {
     if (!ended_) {
       ::ShowWindow(window, SW_SHOWNORMAL);
