@@ -25,7 +25,9 @@ foreach(area_dir ${win32_test_areas})
     continue()
   endif()
   set(target win32_${area}_tests)
-  add_executable(${target} ${area_sources} ${rc_sources})
+  # The real built-in constants, as in the installer (the ISV header).
+  add_executable(${target} ${area_sources} ${rc_sources}
+                 ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp)
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated/ISV
                              ${PROJECT_SOURCE_DIR}/src/resources ${PROJECT_SOURCE_DIR}/src/locale/resources
                              ${PROJECT_SOURCE_DIR}/tests/win32)

@@ -18,6 +18,7 @@
 #include "app/win32/singletons.h"
 #include "app/win32/vellam_dlg.h"
 #include "pages/page_factory.h"
+#include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -66,13 +67,6 @@ class CPageGallery : public CVellamDlg {
   }
 };
 
-struct GdiplusStartupInput {
-  UINT32 GdiplusVersion = 1;
-  void* DebugEventCallback = nullptr;
-  BOOL SuppressBackgroundThread = FALSE;
-  BOOL SuppressExternalCodecs = FALSE;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -87,11 +81,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     init(&controls);
   }
   platform::win32::LoadSystemLibrary(L"riched32.dll");
-  using StartupFn = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*);
-  using ShutdownFn = void(WINAPI*)(ULONG_PTR);
   ULONG_PTR token = 0;
-  GdiplusStartupInput input;
-  if (auto startup = SystemProcedure<StartupFn>(L"gdiplus.dll", "GdiplusStartup")) startup(&token, &input, nullptr);
+  platform::win32::StartGdiplus(token);
 
   auto settings = GetConfigurationManager();
   if (dlm) {
@@ -104,6 +95,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     gallery.SetBackgroundColor(settings->pageColour);
     gallery.DoModal();
   }
-  if (auto shutdown = SystemProcedure<ShutdownFn>(L"gdiplus.dll", "GdiplusShutdown")) shutdown(token);
+  platform::win32::StopGdiplus(token);
   return 0;
 }

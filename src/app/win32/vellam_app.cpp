@@ -5,31 +5,18 @@
 
 #include "app/win32/singletons.h"
 #include "app/win32/vellam_dlg.h"
+#include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
 
 namespace {
 
 using platform::win32::SystemProcedure;
 
-// GDI+ start-up record, version 1, no debug callback, nothing suppressed.
-struct GdiplusStartupInput {
-  UINT32 GdiplusVersion = 1;
-  void* DebugEventCallback = nullptr;
-  BOOL SuppressBackgroundThread = FALSE;
-  BOOL SuppressExternalCodecs = FALSE;
-};
-using GdiplusStartupFn = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*);
-using GdiplusShutdownFn = void(WINAPI*)(ULONG_PTR);
 using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 }  // namespace
 
-CVellamApp::~CVellamApp() {
-  if (gdiplusToken_ == 0) return;
-  if (auto shutdown = SystemProcedure<GdiplusShutdownFn>(L"gdiplus.dll", "GdiplusShutdown")) {
-    shutdown(gdiplusToken_);
-  }
-}
+CVellamApp::~CVellamApp() { platform::win32::StopGdiplus(gdiplusToken_); }
 
 bool CVellamApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{};
@@ -46,11 +33,9 @@ bool CVellamApp::InitInstance() {
   // Without the rich-edit control nothing is shown.
   if (!platform::win32::LoadSystemLibrary(L"riched32.dll")) return false;
 
-  GdiplusStartupInput input;
   ULONG_PTR token = 0;
-  if (auto startup = SystemProcedure<GdiplusStartupFn>(L"gdiplus.dll", "GdiplusStartup")) {
-    if (startup(&token, &input, nullptr) == 0) gdiplusToken_ = token;
-  }
+  platform::win32::StartGdiplus(token);
+  gdiplusToken_ = token;
 
   {
     CVellamDlg dialog(nullptr);

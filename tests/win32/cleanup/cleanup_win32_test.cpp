@@ -13,14 +13,6 @@
 #include "app/win32/singletons.h"
 #include "app/working_folder_cleanup.h"
 #include "platform/win32/win32_platform.h"
-#include "vellam_build_config.h"
-
-ProductConstants BuiltInProductConstants() {
-  ProductConstants constants;
-  constants.wizardName = VELLAM_WIZARD_NAME;
-  constants.productTitle = VELLAM_PRODUCT_TITLE;
-  return constants;
-}
 
 namespace {
 

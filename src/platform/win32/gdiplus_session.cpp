@@ -1,0 +1,37 @@
+#include "platform/win32/gdiplus_session.h"
+
+#include "platform/win32/system_library.h"
+
+namespace platform::win32 {
+namespace {
+
+struct GdiplusStartupInput {
+  UINT32 GdiplusVersion = 1;
+  void* DebugEventCallback = nullptr;
+  BOOL SuppressBackgroundThread = FALSE;
+  BOOL SuppressExternalCodecs = FALSE;
+};
+using GdiplusStartupFn = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*);
+using GdiplusShutdownFn = void(WINAPI*)(ULONG_PTR);
+
+}  // namespace
+
+bool StartGdiplus(ULONG_PTR& token) {
+  token = 0;
+  auto startup = SystemProcedure<GdiplusStartupFn>(L"gdiplus.dll", "GdiplusStartup");
+  GdiplusStartupInput input;
+  if (!startup || startup(&token, &input, nullptr) != 0) {
+    token = 0;
+    return false;
+  }
+  return true;
+}
+
+void StopGdiplus(ULONG_PTR token) {
+  if (token == 0) return;
+  if (auto shutdown = SystemProcedure<GdiplusShutdownFn>(L"gdiplus.dll", "GdiplusShutdown")) {
+    shutdown(token);
+  }
+}
+
+}  // namespace platform::win32
