@@ -49,7 +49,7 @@ export VELLAM_WIZARD_TITLE="Pellio Classic"
 before=$(temp_folders)
 wizard en_US.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
-drive wait-wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
 check "isv-en: the language choice is hidden" "$(drive visible 1000)" "0"
 check "isv-en: Next in English" "$(drive text 1010)" "Next"
 check "isv-en: branded title" "$(drive text 1013)" "Welcome to Pellio Classic Setup"
@@ -61,7 +61,7 @@ close_wizard "$pid" "Are you sure you want to quit Pellio Classic Setup?" isv-en
 before=$(temp_folders)
 wizard es_ES.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
-drive wait-wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
 check "isv-es: the language choice is hidden" "$(drive visible 1000)" "0"
 check "isv-es: Next in Spanish" "$(drive text 1010)" "Siguiente"
 check "isv-es: branded title stays English" "$(drive text 1013)" "Welcome to Pellio Classic Setup"
@@ -80,7 +80,7 @@ hidden() { drive --hidden 1 "$@"; }
 before=$(temp_folders)
 wizard pl_PL.UTF-8 VellamDLM.exe
 pid=$E2E_LAST_PID
-drive wait-wizard >/dev/null || { echo "FAIL: no DLM wizard"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no DLM wizard"; exit 1; }
 check "dlm: the language choice is hidden" "$(drive visible 1000)" "0"
 items=$(hidden combo-items 1000)
 check "dlm: fourteen languages" "$(echo "$items" | wc -l)" "14"
@@ -110,7 +110,7 @@ close_wizard "$pid" "Möchten Sie die Installation von  wirklich beenden?" dlm-d
 "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" "$E2E_BUILD/pagegallery.exe" DLM >>"$E2E_WORK/wine.log" 2>&1 &
 E2E_PIDS+=("$!")
 gallery=$!
-drive wait-wizard >/dev/null || { echo "FAIL: no gallery"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery"; exit 1; }
 check "plain: the language choice is shown" "$(drive visible 1000)" "1"
 declare -A splash_by_next=()
 for index in "${!next_texts[@]}"; do

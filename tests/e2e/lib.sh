@@ -19,11 +19,18 @@ mkdir -p "$E2E_ARTIFACTS" "$E2E_WORK"
 export WINEPREFIX="$E2E_PREFIX" HOME="$E2E_PREFIX/home" WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Ends every process of the end-to-end prefix (ours alone while a scenario
+# runs; they run one at a time) and waits until its wineserver is gone, so the
+# next program starts a fresh one instead of meeting a dying one.
+e2e_stop_wine() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
 e2e_cleanup() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  # The end-to-end prefix is ours alone while a scenario runs (they run one at a time).
-  wineserver -k 2>/dev/null || true
+  e2e_stop_wine
   [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
 }
 trap e2e_cleanup EXIT
@@ -46,6 +53,12 @@ e2e_start() {
   env "${assignments[@]}" "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" "$program" >>"$E2E_WORK/wine.log" 2>&1 &
   E2E_LAST_PID=$!
   E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# Waits for the wizard after a start: a cold Wine start (wineserver, desktop,
+# program) can take well over the driver's usual 15 s on a loaded machine.
+e2e_wait_wizard() {
+  drive --timeout 90000 "$@" wait-wizard
 }
 
 # Runs the UI driver; prints its output.

@@ -31,14 +31,14 @@ gallery() {  # gallery LANGUAGE_ENV [DLM]
 
 stop_gallery() {
   kill "$E2E_LAST_PID" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
+  e2e_stop_wine
   wait "$E2E_LAST_PID" 2>/dev/null || true
 }
 
 # Branded ISV wizard, English.
 export VELLAM_WIZARD_TITLE="Pellio Classic"
 gallery en_US.UTF-8
-drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
 show 0x7000 isv-en-language 1010 "Next"
 drive syscommand 0x7010 >/dev/null
 check "loading page shows its progress bar" "$(drive visible 1043)" "1"
@@ -56,7 +56,7 @@ stop_gallery
 # Branded ISV wizard, Spanish: the branded texts are English only, the
 # buttons follow the language.
 gallery es_ES.UTF-8
-drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
 show 0x7000 isv-es-language 1010 "Siguiente"
 show 0x7050 isv-es-offer 1021 "Aceptar"
 show 0x70B0 isv-es-finish 1028 "Finalizar"
@@ -65,7 +65,7 @@ stop_gallery
 # Plain DLM wizard, English.
 export VELLAM_WIZARD_TITLE="Setup"
 gallery en_US.UTF-8 DLM
-drive wait-wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
+e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
 show 0x7000 dlm-en-language 1010 "Next"
 show 0x7040 dlm-en-welcome 1010 "Next"
 show 0x7080 dlm-en-download 1025 "Downloading"

@@ -12,6 +12,7 @@ check "no rich edit: no window was shown" "$(drive --timeout 500 wait-wizard 2>/
 # The DLM wizard is captioned "Setup" and hides its header until loading completes.
 e2e_start "$E2E_BUILD/VellamDLM.exe"
 dlm=$E2E_LAST_PID
+e2e_wait_wizard --title Setup >/dev/null || true
 check "DLM caption" "$(drive --title Setup caption)" '"Setup"'
 check "DLM header title hidden" "$(drive --title Setup visible 1008)" "0"
 check "DLM header icon shown" "$(drive --title Setup visible 1007)" "1"

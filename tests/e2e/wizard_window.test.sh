@@ -7,7 +7,7 @@ export VELLAM_WIZARD_TITLE="Pellio Classic"
 
 e2e_start "$E2E_BUILD/Vellam.exe"
 first=$E2E_LAST_PID
-caption=$(drive wait-wizard) || { echo "FAIL: no wizard window"; exit 1; }
+caption=$(e2e_wait_wizard) || { echo "FAIL: no wizard window"; exit 1; }
 check "wizard window appears" "$caption" "Pellio Classic "
 check "caption ends with one blank" "$(drive caption)" '"Pellio Classic "'
 check "header title hidden" "$(drive visible 1008)" "0"
