@@ -14,6 +14,10 @@ class FolderDeleter {
 
   void DeleteFolder(const std::wstring& path) {
     if (!files_.PathExists(path)) return;
+    if (files_.IsReparsePoint(path)) {
+      RemoveLink(path, true);
+      return;
+    }
     if (files_.IsDirectoryEmpty(path)) return;
 
     std::vector<platform::FolderEntry> entries;
@@ -21,6 +25,10 @@ class FolderDeleter {
     for (const auto& entry : entries) {
       if (entry.name == L"." || entry.name == L"..") continue;
       const std::wstring full = path + L"\\" + entry.name;
+      if (entry.isReparsePoint) {
+        RemoveLink(full, entry.isDirectory);
+        continue;
+      }
       if (entry.isDirectory) {
         DeleteFolder(full);
       } else {
@@ -44,6 +52,19 @@ class FolderDeleter {
   }
 
  private:
+  // A junction or symbolic link goes as a link: what it points to may lie
+  // anywhere, outside the working folder too, and is never entered, deleted
+  // or registered for deletion at restart. A link that cannot be removed now
+  // stays (its folder is then registered, and Windows leaves a folder that
+  // is not empty).
+  void RemoveLink(const std::wstring& path, bool isDirectory) {
+    if (isDirectory) {
+      files_.RemoveFolderStatus(path);
+    } else {
+      files_.DeleteFileStatus(path);
+    }
+  }
+
   // A path that no longer exists needs no deletion at restart: every file
   // deleted above would otherwise be registered too.
   static bool IsGone(std::uint32_t status) {
@@ -62,8 +83,15 @@ class FolderDeleter {
 }  // namespace
 
 void CleanupWorkingFolder(const ConfigurationManager& settings, platform::FileSystem& files) {
-  if (settings.workFolder.empty()) return;
-  DeleteFolderRecursive(files, settings.workFolder);
+  const std::wstring& folder = settings.workFolder;
+  if (folder.empty()) return;
+  // Held since its creation so that nobody could swap it; now it must go.
+  files.ReleaseFolder(folder);
+  DeleteFolderRecursive(files, folder);
+  // The working folder goes even when nothing was ever put in it.
+  if (files.PathExists(folder) && !files.IsReparsePoint(folder) && files.IsDirectoryEmpty(folder)) {
+    files.RemoveFolderStatus(folder);
+  }
 }
 
 void DeleteFolderRecursive(platform::FileSystem& files, const std::wstring& path) {

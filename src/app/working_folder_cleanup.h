@@ -9,12 +9,15 @@
 
 class ConfigurationManager;
 
-// Deletes the settings' workFolder with DeleteFolderRecursive; an empty path
-// is left alone.
+// Lets go of the settings' workFolder (held since its creation), deletes it
+// with DeleteFolderRecursive, and removes it too when it was empty; an empty
+// path is left alone.
 void CleanupWorkingFolder(const ConfigurationManager& settings, platform::FileSystem& files);
 
 // Deletes the content of `path`, depth first, and then the folder itself.
 // Nothing happens when nothing exists at the path or when the folder is
-// empty. Failures are not reported: each path that still exists but cannot
-// be removed is registered once for deletion at restart.
+// empty. Junctions and symbolic links are removed as links and never
+// entered, so nothing outside `path` is touched. Failures are not reported:
+// each path that still exists but cannot be removed is registered once for
+// deletion at restart (links never are).
 void DeleteFolderRecursive(platform::FileSystem& files, const std::wstring& path);

@@ -22,12 +22,25 @@ std::int32_t WizardTypeFromName(const std::wstring& name) {
 
 std::wstring CreateWorkFolder(platform::FileSystem& files) {
   const std::wstring temp = files.TempFolder();
-  std::wstring path;
-  if (temp.empty() || !files.CreateUniqueTempFile(temp, L"ISV", 0, path)) return {};
-  // The unique name is reserved by a file; swap it for a folder of that name.
-  files.RemoveFile(path);
-  files.MakeDirectory(path);
-  return files.IsDirectory(path) ? path : std::wstring();
+  if (temp.empty()) return {};
+  for (int attempt = 0; attempt < kWorkFolderAttempts; ++attempt) {
+    std::wstring path;
+    if (!files.CreateUniqueTempFile(temp, L"ISV", 0, path)) return {};
+    // The unique name is reserved by a file; swap it for a folder of that
+    // name. Another process may take the name in between: then the folder
+    // cannot be created (something is there) and the next name is tried.
+    files.RemoveFile(path);
+    const std::uint32_t status = files.MakePrivateDirectory(path, kWorkFolderSecurity);
+    if (status == platform::kFileErrorSuccess) {
+      if (files.IsDirectory(path)) return path;
+      files.ReleaseFolder(path);
+      return {};
+    }
+    if (status != platform::kFileErrorAlreadyExists && status != platform::kFileErrorFileExists) {
+      return {};
+    }
+  }
+  return {};
 }
 
 std::wstring FindDlmDownloadFolder(platform::SystemInfo& system, platform::FileSystem& files) {

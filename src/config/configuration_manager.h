@@ -111,8 +111,19 @@ class ConfigurationManager {
 // Wizard name → type: "DLM" → 1, "ISV" → 2, anything else → 0.
 std::int32_t WizardTypeFromName(const std::wstring& name);
 
-// A fresh private folder in the temporary folder; empty when it could not be
-// created.
+// Who may change the working folder and what lands in it: SYSTEM and
+// Administrators, nobody else, and nothing inherited from the user's
+// temporary folder, which any process of the user can write. The installer
+// runs elevated and starts what it downloads there.
+constexpr wchar_t kWorkFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+// Unique names tried before giving up when each is taken in the meantime.
+constexpr int kWorkFolderAttempts = 5;
+
+// A fresh private folder "ISV<hex>.tmp" in the temporary folder, created by
+// this call with kWorkFolderSecurity and held until the clean-up releases it;
+// empty when it could not be created. A name that turns out to be taken (a
+// folder or link planted between reserving the name and creating the folder)
+// is never used.
 std::wstring CreateWorkFolder(platform::FileSystem& files);
 
 // The DLM download folder: Downloads, My Documents, the temporary folder, or

@@ -31,9 +31,14 @@ bool IsWow64(platform::SystemInfo& system) {
 }
 
 std::wstring DownloadCodeFromPath(const std::wstring& executablePath) {
-  const auto underscore = executablePath.rfind(L'_');
+  // Only the file name carries the code: a folder such as "C:\x_a-b\" must
+  // not lend it one.
+  const auto separator = executablePath.find_last_of(L"\\/");
+  const std::wstring fileName =
+      separator == std::wstring::npos ? executablePath : executablePath.substr(separator + 1);
+  const auto underscore = fileName.rfind(L'_');
   if (underscore == std::wstring::npos) return {};
-  std::wstring code = executablePath.substr(underscore + 1);
+  std::wstring code = fileName.substr(underscore + 1);
   const auto dot = code.rfind(L'.');
   if (dot != std::wstring::npos) code.erase(dot);
   if (code.size() != 7 || code.find(L'-') == std::wstring::npos) return {};

@@ -24,8 +24,11 @@ class WritableFile {
 class FileStreams {
  public:
   virtual ~FileStreams() = default;
-  // Creates the file or truncates an existing one, for writing. Returns null
-  // with the GetLastError value in `error` on failure.
+  // Creates a new file for writing. Whatever was at the path before (an
+  // earlier attempt's file, a hard link, a symbolic link) is deleted first
+  // and never written through: the bytes always go into a file this call
+  // created. Returns null with the GetLastError value in `error` on failure
+  // (also when something reappears at the path in between).
   virtual std::unique_ptr<WritableFile> CreateForWriting(const std::wstring& path,
                                                          std::uint32_t& error) = 0;
   // Opens an existing file for reading and reads its size; false with

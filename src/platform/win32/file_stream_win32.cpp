@@ -42,9 +42,20 @@ class Win32FileStreams final : public FileStreams {
  public:
   std::unique_ptr<WritableFile> CreateForWriting(const std::wstring& path,
                                                  std::uint32_t& error) override {
+    // Truncating an existing file would write through a hard link or a
+    // symbolic link planted at the path (the DLM saves into the user's
+    // Downloads folder): remove the name instead (a link goes as a link) and
+    // insist on a file of our own.
+    if (!DeleteFileW(path.c_str())) {
+      const DWORD deleteError = GetLastError();
+      if (deleteError != ERROR_FILE_NOT_FOUND && deleteError != ERROR_PATH_NOT_FOUND) {
+        error = deleteError;
+        return nullptr;
+      }
+    }
     // Others may read the file while it grows (a virus scanner, say), never write it.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       error = GetLastError();
       return nullptr;

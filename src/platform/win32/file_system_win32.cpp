@@ -1,6 +1,10 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <map>
+#include <mutex>
+
+#include "platform/win32/private_folder.h"
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
@@ -25,8 +29,23 @@ class Win32FileSystem final : public FileSystem {
 
   bool RemoveFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
 
-  bool MakeDirectory(const std::wstring& path) override {
-    return CreateDirectoryW(path.c_str(), nullptr) != 0;
+  std::uint32_t MakePrivateDirectory(const std::wstring& path, const std::wstring& sddl) override {
+    HANDLE held = INVALID_HANDLE_VALUE;
+    const DWORD status = CreatePrivateFolder(path, sddl, held);
+    if (status != ERROR_SUCCESS) return status;
+    std::lock_guard<std::mutex> lock(heldMutex_);
+    auto& slot = held_[path];
+    if (slot) CloseHandle(slot);
+    slot = held;
+    return ERROR_SUCCESS;
+  }
+
+  void ReleaseFolder(const std::wstring& path) override {
+    std::lock_guard<std::mutex> lock(heldMutex_);
+    const auto found = held_.find(path);
+    if (found == held_.end()) return;
+    CloseHandle(found->second);
+    held_.erase(found);
   }
 
   bool IsDirectory(const std::wstring& path) override {
@@ -35,6 +54,11 @@ class Win32FileSystem final : public FileSystem {
 
   bool PathExists(const std::wstring& path) override {
     return PathFileExistsW(path.c_str()) != FALSE;
+  }
+
+  bool IsReparsePoint(const std::wstring& path) override {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
   }
 
   bool IsDirectoryEmpty(const std::wstring& path) override {
@@ -47,7 +71,8 @@ class Win32FileSystem final : public FileSystem {
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     do {
-      entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+      entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return true;
@@ -64,6 +89,10 @@ class Win32FileSystem final : public FileSystem {
   bool DeleteAtRestart(const std::wstring& path) override {
     return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   }
+
+ private:
+  std::mutex heldMutex_;
+  std::map<std::wstring, HANDLE> held_;  // folders pinned by MakePrivateDirectory
 };
 
 }  // namespace

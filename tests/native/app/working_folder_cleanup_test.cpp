@@ -175,6 +175,55 @@ TEST_F(CleanupTest, AFailedRestartRegistrationIsNotRetriedOrReported) {
   EXPECT_EQ(files.restartDeletions, (std::vector<std::wstring>{Path(L"running.exe"), kWork}));
 }
 
+// Junctions planted inside the working folder (or in place of it) point
+// anywhere: they go as links, and what they point to is never entered,
+// deleted or registered for the restart.
+TEST_F(CleanupTest, LinksAreRemovedAsLinksAndTheirTargetsSurvive) {
+  files.directories.insert(L"C:\\Windows\\System32");
+  files.files.insert(L"C:\\Windows\\System32\\kernel32.dll");
+  AddFolder(L"");
+  AddFile(L"setup.exe");
+  AddFolder(L"offers");
+  files.directoryLinks[Path(L"offers\\system")] = L"C:\\Windows\\System32";
+  files.directoryLinks[Path(L"junction")] = L"C:\\Windows\\System32";
+
+  DeleteFolderRecursive(files, kWork);
+
+  EXPECT_EQ(files.files.count(L"C:\\Windows\\System32\\kernel32.dll"), 1u);
+  EXPECT_EQ(files.directories.count(L"C:\\Windows\\System32"), 1u);
+  EXPECT_TRUE(files.directoryLinks.empty()) << "both links removed";
+  EXPECT_EQ(files.directories.count(kWork), 0u);
+  EXPECT_TRUE(files.restartDeletions.empty());
+}
+
+TEST_F(CleanupTest, ALinkThatCannotBeRemovedIsNeitherFollowedNorRegistered) {
+  files.directories.insert(L"C:\\Users\\u\\Documents");
+  files.files.insert(L"C:\\Users\\u\\Documents\\thesis.doc");
+  AddFolder(L"");
+  files.directoryLinks[Path(L"docs")] = L"C:\\Users\\u\\Documents";
+  files.removeFolderErrors[Path(L"docs")] = platform::kFileErrorAccessDenied;
+
+  DeleteFolderRecursive(files, kWork);
+
+  EXPECT_EQ(files.files.count(L"C:\\Users\\u\\Documents\\thesis.doc"), 1u);
+  for (const auto& path : files.restartDeletions) {
+    EXPECT_NE(path, Path(L"docs")) << "a link is never registered";
+    EXPECT_EQ(path.rfind(L"C:\\Users", 0), std::wstring::npos) << "outside the working folder";
+  }
+}
+
+TEST_F(CleanupTest, AWorkingFolderReplacedByALinkIsRemovedAsALink) {
+  files.directories.insert(L"C:\\Program Files");
+  files.files.insert(L"C:\\Program Files\\app.exe");
+  files.directoryLinks[kWork] = L"C:\\Program Files";
+
+  DeleteFolderRecursive(files, kWork);
+
+  EXPECT_EQ(files.files.count(L"C:\\Program Files\\app.exe"), 1u);
+  EXPECT_EQ(files.directoryLinks.count(kWork), 0u);
+  EXPECT_TRUE(files.restartDeletions.empty());
+}
+
 struct CleanupWorkingFolderTest : CleanupTest {
   FakeSystemInfo system;
   FakeAnsiRegistry registry;
@@ -199,6 +248,18 @@ TEST_F(CleanupWorkingFolderTest, DeletesTheSettingsWorkFolder) {
 
   EXPECT_EQ(files.directories.count(work), 0u);
   EXPECT_EQ(files.files.count(work + L"\\setup.exe"), 0u);
+}
+
+TEST_F(CleanupWorkingFolderTest, ReleasesTheHeldFolderAndRemovesItEvenWhenEmpty) {
+  auto settings = MakeSettings();
+  const std::wstring work = settings->workFolder;
+  ASSERT_EQ(files.heldFolders.count(work), 1u);
+
+  CleanupWorkingFolder(*settings, files);
+
+  EXPECT_EQ(files.heldFolders.count(work), 0u);
+  EXPECT_EQ(files.directories.count(work), 0u) << "an empty working folder goes too";
+  EXPECT_TRUE(files.restartDeletions.empty());
 }
 
 TEST_F(CleanupWorkingFolderTest, AnEmptyWorkFolderPathTouchesNothing) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fakes/fake_platform.h"
 
@@ -109,11 +112,34 @@ TEST(WizardType, NameTable) {
   EXPECT_EQ(WizardTypeFromName(L""), 0);
 }
 
-TEST_F(ConfigurationManagerTest, WorkFolderReplacesTheReservedFileWithAFolder) {
+TEST_F(ConfigurationManagerTest, WorkFolderReplacesTheReservedFileWithAPrivateFolder) {
   const std::wstring folder = CreateWorkFolder(files);
   EXPECT_EQ(folder, L"C:\\Temp\\ISVA1.tmp");
   EXPECT_TRUE(files.directories.count(folder));
   EXPECT_FALSE(files.files.count(folder));
+  EXPECT_EQ(files.heldFolders.count(folder), 1u) << "held until the clean-up";
+  // SYSTEM and Administrators only, protected from inheritance: nothing for
+  // the user, Users, Authenticated Users or Everyone.
+  ASSERT_EQ(files.securityAsked.size(), 1u);
+  EXPECT_EQ(files.securityAsked[0], L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+}
+
+// Another process may take the reserved name between the deletion of the
+// reserving file and the creation of the folder: its folder or junction is
+// never taken for ours.
+TEST_F(ConfigurationManagerTest, AWorkFolderNameTakenMeanwhileIsNeverUsed) {
+  files.takenMeanwhile = {L"C:\\Temp\\ISVA1.tmp", L"C:\\Temp\\ISVA2.tmp"};
+  EXPECT_EQ(CreateWorkFolder(files), L"C:\\Temp\\ISVA3.tmp");
+  EXPECT_EQ(files.privateFolders, std::vector<std::wstring>{L"C:\\Temp\\ISVA3.tmp"});
+
+  files = FakeFileSystem();
+  for (unsigned unique = 0xA1; unique < 0xA1 + kWorkFolderAttempts; ++unique) {
+    wchar_t name[32];
+    std::swprintf(name, 32, L"C:\\Temp\\ISV%X.tmp", unique);
+    files.takenMeanwhile.insert(name);
+  }
+  EXPECT_EQ(CreateWorkFolder(files), L"") << "gives up after a few names";
+  EXPECT_TRUE(files.privateFolders.empty());
 }
 
 TEST_F(ConfigurationManagerTest, WorkFolderIsEmptyWhenAnyStepFails) {

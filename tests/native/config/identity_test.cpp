@@ -19,8 +19,11 @@ TEST(DownloadCode, TakesSevenCharacterCodeWithDashAfterLastUnderscore) {
       {L"C:\\Downloads\\Pellio_ab12-cde.exe", L""},            // 8 characters
       {L"C:\\Downloads\\Pellio_ab-cd.exe", L""},               // 5 characters
       {L"C:\\Downloads\\Pellio.exe", L""},                     // no "_"
-      {L"C:\\Down_loads\\Pellio.exe", L""},                    // "_" only in a folder: "loads\\Pellio" is not 7
-      {L"C:\\Down_l-ad\\Setup.exe", L""},                      // after the last "." of "l-ad\Setup.exe": 11 characters
+      {L"C:\\Down_loads\\Pellio.exe", L""},                    // "_" only in a folder
+      {L"C:\\Down_l-ad\\Setup.exe", L""},
+      {L"C:\\x_a-b\\cde.exe", L""},                             // "a-b\cde" would be 7 with "-"
+      {L"C:\\x_a-b/cde.exe", L""},
+      {L"Pellio_ab12-cd.exe", L"ab12-cd"},                      // a bare file name
       {L"", L""},
   };
   for (const auto& c : cases) {

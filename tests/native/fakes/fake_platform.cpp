@@ -13,10 +13,15 @@ bool FakeFileSystem::CreateUniqueTempFile(const std::wstring& folder, const std:
   return true;
 }
 
-bool FakeFileSystem::MakeDirectory(const std::wstring& path) {
-  if (makeDirectoryFails || files.count(path) || directories.count(path)) return false;
+std::uint32_t FakeFileSystem::MakePrivateDirectory(const std::wstring& path,
+                                                   const std::wstring& sddl) {
+  securityAsked.push_back(sddl);
+  if (makeDirectoryFails) return platform::kFileErrorAccessDenied;
+  if (takenMeanwhile.count(path) || PathExists(path)) return platform::kFileErrorAlreadyExists;
   directories.insert(path);
-  return true;
+  privateFolders.push_back(path);
+  heldFolders.insert(path);
+  return platform::kFileErrorSuccess;
 }
 
 std::vector<platform::FolderEntry> FakeFileSystem::Children(const std::wstring& folder) const {
@@ -26,15 +31,22 @@ std::vector<platform::FolderEntry> FakeFileSystem::Children(const std::wstring& 
     for (const auto& path : paths) {
       if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) continue;
       const std::wstring name = path.substr(prefix.size());
-      if (name.find(L'\\') == std::wstring::npos) children.push_back({name, isDirectory});
+      if (name.find(L'\\') == std::wstring::npos) children.push_back({name, isDirectory, false});
     }
   };
   collect(directories, true);
   collect(files, false);
+  for (const auto& [link, target] : directoryLinks) {
+    if (link.size() <= prefix.size() || link.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::wstring name = link.substr(prefix.size());
+    if (name.find(L'\\') == std::wstring::npos) children.push_back({name, true, true});
+  }
   return children;
 }
 
 bool FakeFileSystem::IsDirectoryEmpty(const std::wstring& path) {
+  const auto link = directoryLinks.find(path);
+  if (link != directoryLinks.end()) return IsDirectoryEmpty(link->second);
   return directories.count(path) == 1 && Children(path).empty();
 }
 
@@ -46,16 +58,18 @@ bool FakeFileSystem::FindEntries(const std::wstring& pattern,
       pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
   }
-  const std::wstring folder = pattern.substr(0, pattern.size() - suffix.size());
+  std::wstring folder = pattern.substr(0, pattern.size() - suffix.size());
+  const auto link = directoryLinks.find(folder);
+  if (link != directoryLinks.end()) folder = link->second;  // listing follows the link
   if (directories.count(folder) == 0 || unlistableFolders.count(folder) == 1) return false;
-  entries.push_back({L".", true});
-  entries.push_back({L"..", true});
+  entries.push_back({L".", true, false});
+  entries.push_back({L"..", true, false});
   for (auto& child : Children(folder)) entries.push_back(child);
   return true;
 }
 
 std::uint32_t FakeFileSystem::DeleteFileStatus(const std::wstring& path) {
-  if (directories.count(path)) return platform::kFileErrorAccessDenied;
+  if (directories.count(path) || directoryLinks.count(path)) return platform::kFileErrorAccessDenied;
   if (!files.count(path)) return platform::kFileErrorFileNotFound;
   const auto error = deleteFileErrors.find(path);
   if (error != deleteFileErrors.end()) return error->second;
@@ -65,9 +79,11 @@ std::uint32_t FakeFileSystem::DeleteFileStatus(const std::wstring& path) {
 
 std::uint32_t FakeFileSystem::RemoveFolderStatus(const std::wstring& path) {
   if (files.count(path)) return platform::kFileErrorDirectory;
-  if (!directories.count(path)) return platform::kFileErrorFileNotFound;
   const auto error = removeFolderErrors.find(path);
   if (error != removeFolderErrors.end()) return error->second;
+  // A junction goes as a link, whatever its target holds.
+  if (directoryLinks.erase(path) == 1) return platform::kFileErrorSuccess;
+  if (!directories.count(path)) return platform::kFileErrorFileNotFound;
   if (!Children(path).empty()) return platform::kFileErrorDirNotEmpty;
   directories.erase(path);
   return platform::kFileErrorSuccess;

@@ -20,16 +20,28 @@ class FakeFileSystem : public platform::FileSystem {
   std::wstring tempFolder = L"C:\\Temp\\";
   bool uniqueFileFails = false;
   bool makeDirectoryFails = false;
+  // Names another process takes between the reservation and the folder
+  // creation (MakePrivateDirectory then finds something there).
+  std::set<std::wstring> takenMeanwhile;
   std::set<std::wstring> files;
   std::set<std::wstring> directories;
+  // Junctions: link path → the folder it points to. Listing a link lists its
+  // target, as Windows would for anyone who follows it.
+  std::map<std::wstring, std::wstring> directoryLinks;
+  std::vector<std::wstring> privateFolders;  // created by MakePrivateDirectory, in order
+  std::vector<std::wstring> securityAsked;   // the SDDL each creation asked for
+  std::set<std::wstring> heldFolders;
   unsigned nextUnique = 0xA1;
 
   std::wstring TempFolder() override { return tempFolder; }
   bool CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix, unsigned,
                             std::wstring& path) override;
   bool RemoveFile(const std::wstring& path) override { return files.erase(path) == 1; }
-  bool MakeDirectory(const std::wstring& path) override;
-  bool IsDirectory(const std::wstring& path) override { return directories.count(path) == 1; }
+  std::uint32_t MakePrivateDirectory(const std::wstring& path, const std::wstring& sddl) override;
+  void ReleaseFolder(const std::wstring& path) override { heldFolders.erase(path); }
+  bool IsDirectory(const std::wstring& path) override {
+    return directories.count(path) == 1 || directoryLinks.count(path) == 1;
+  }
 
   // Folder content is derived from `files` and `directories` (paths joined
   // with one backslash); entries are listed in path order after "." and "..".
@@ -40,8 +52,9 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<std::wstring> restartDeletions;  // DeleteAtRestart calls, in order
 
   bool PathExists(const std::wstring& path) override {
-    return files.count(path) == 1 || directories.count(path) == 1;
+    return files.count(path) == 1 || directories.count(path) == 1 || directoryLinks.count(path) == 1;
   }
+  bool IsReparsePoint(const std::wstring& path) override { return directoryLinks.count(path) == 1; }
   bool IsDirectoryEmpty(const std::wstring& path) override;
   bool FindEntries(const std::wstring& pattern, std::vector<platform::FolderEntry>& entries) override;
   std::uint32_t DeleteFileStatus(const std::wstring& path) override;

@@ -37,6 +37,37 @@ TEST(SafeFileName, ReplacesWhatWindowsRefusesInANameAndNothingElse) {
   for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFileName(name), safe) << name;
 }
 
+// Names Windows would open as a device, or save under another name, never
+// reach CreateFileW as they are.
+TEST(SafeFileName, DeviceNamesAndTrailingDotsOrBlanksAreMadeHarmless) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"CON", L"_CON"},
+      {L"con.exe", L"_con.exe"},
+      {L"Nul.tar.gz", L"_Nul.tar.gz"},
+      {L"PRN.txt", L"_PRN.txt"},
+      {L"aux", L"_aux"},
+      {L"COM0", L"_COM0"},
+      {L"com9.exe", L"_com9.exe"},
+      {L"LPT1", L"_LPT1"},
+      {L"lpt5.zip", L"_lpt5.zip"},
+      {L"COM\u00B9.exe", L"_COM\u00B9.exe"},
+      {L"CONIN$", L"_CONIN$"},
+      {L"conout$.log", L"_conout$.log"},
+      {L"CON .txt", L"_CON .txt"},
+      {L"setup.exe.", L"setup.exe_"},
+      {L"setup.exe ", L"setup.exe_"},
+      {L"setup. .", L"setup___"},
+      {L"CON.", L"CON_"},  // the dot would have been dropped: "CON_" is no device
+      {L"CONSOLE.exe", L"CONSOLE.exe"},
+      {L"COM10.exe", L"COM10.exe"},
+      {L"LPT.exe", L"LPT.exe"},
+      {L"xNUL.exe", L"xNUL.exe"},
+      {L"setup-con.exe", L"setup-con.exe"},
+      {L"a.con", L"a.con"},
+  };
+  for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFileName(name), safe) << name;
+}
+
 TEST(AppendFileName, JoinsWithOneBackslashWithinMaxPath) {
   std::wstring path;
   EXPECT_TRUE(AppendFileName(L"C:\\dl", L"a.exe", path));

@@ -1,0 +1,61 @@
+#include "platform/win32/private_folder.h"
+
+#include <sddl.h>
+
+namespace platform::win32 {
+
+SecurityDescriptor::SecurityDescriptor(const std::wstring& sddl) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                            &descriptor_, nullptr)) {
+    descriptor_ = nullptr;
+  }
+}
+
+SecurityDescriptor::~SecurityDescriptor() {
+  if (descriptor_) LocalFree(descriptor_);
+}
+
+std::wstring SecurityDescriptor::DaclAsSddl() const {
+  if (!descriptor_) return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor_, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return {};
+  }
+  std::wstring result = text;
+  LocalFree(text);
+  return result;
+}
+
+DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, HANDLE& held) {
+  held = INVALID_HANDLE_VALUE;
+  const SecurityDescriptor descriptor(sddl);
+  if (!descriptor.get()) return GetLastError();
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+  // Fails with ERROR_ALREADY_EXISTS for anything already there, a planted
+  // junction included: only a folder this call made is ever used.
+  if (!CreateDirectoryW(path.c_str(), &attributes)) return GetLastError();
+
+  HANDLE folder = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(path.c_str());
+    return error;
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool plainFolder =
+      GetFileInformationByHandle(folder, &information) &&
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      !(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  if (!plainFolder) {
+    // Swapped between the creation and the open: not ours, leave it alone.
+    CloseHandle(folder);
+    return ERROR_ALREADY_EXISTS;
+  }
+  held = folder;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace platform::win32
