@@ -222,6 +222,38 @@ TEST_F(CleanupWin32, CleanupWorkingFolderDeletesTheSettingsFolder) {
   EXPECT_FALSE(Exists(settings->workFolder));
 }
 
+// Junction stand-ins planted from outside (see with-links): the clean-up
+// removes what is really inside the folder and never reaches through a link.
+std::wstring Links(const std::wstring& relative) {
+  wchar_t links[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"VELLAM_LINKS", links, MAX_PATH)) return {};
+  return std::wstring(links) + L"\\" + relative;
+}
+
+TEST_F(CleanupWin32, APlantedJunctionIsNeverFollowed) {
+  ASSERT_FALSE(Links(L"").empty()) << "run through tests/win32/cleanup/with-links";
+  const std::wstring work = Links(L"work");
+  ASSERT_TRUE(w::Files().IsReparsePoint(Links(L"work\\junction")));
+
+  DeleteFolderRecursive(w::Files(), work);
+
+  EXPECT_TRUE(Exists(Links(L"target\\keep.txt")));
+  EXPECT_TRUE(Exists(Links(L"target\\sub\\deep.txt")));
+  EXPECT_FALSE(Exists(Links(L"work\\inner"))) << "the real content goes";
+  for (const auto& entry : PendingOperations()) {
+    EXPECT_EQ(entry.find(L"target"), std::wstring::npos) << "registered beyond the link: " << entry.size();
+    EXPECT_EQ(entry.find(L"junction"), std::wstring::npos) << "a link is never registered";
+  }
+}
+
+TEST_F(CleanupWin32, AWorkingFolderThatIsAJunctionIsNeverEntered) {
+  ASSERT_FALSE(Links(L"").empty()) << "run through tests/win32/cleanup/with-links";
+  DeleteFolderRecursive(w::Files(), Links(L"rootlink"));
+  EXPECT_TRUE(Exists(Links(L"target\\keep.txt")));
+  EXPECT_TRUE(Exists(Links(L"target\\sub\\deep.txt")));
+  EXPECT_EQ(PendingOperations(), pendingBefore_);
+}
+
 // The holder: opens the file so that nobody may delete it, says so, and
 // waits to be released.
 int HoldFile(const wchar_t* path, const wchar_t* tag) {
