@@ -62,6 +62,9 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
   platform::WinInet& inet = platform.winInet;
   DownloadTarget target(platform.streams, platform.messages, window, path);
   try {
+    // WinINet has no per-process choice of TLS versions (unlike WinHTTP's
+    // secure-protocols option): it uses what the user's Internet Options and
+    // Schannel allow, and changing those would reach beyond this process.
     InternetHandleGuard session(
         inet, inet.InternetOpenW(L"", platform::kInternetOpenTypePreconfig, nullptr, nullptr, 0));
     if (!session.get()) FailWithLastError(platform, L"Failed to initialize WinINet:: ");
