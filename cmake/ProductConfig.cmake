@@ -13,7 +13,8 @@ set(VELLAM_MAIN_INSTALL_ARGS "/S" CACHE STRING "Arguments of the main installer 
 # Hosts may carry a port ("localhost:8080"). Shipped defaults stay under the
 # reserved .example domain until the real hosts are known.
 set(VELLAM_CONFIG_HOST "config.vellam.example" CACHE STRING "Configuration CDN host (/o, /zbd, /f/)")
-set(VELLAM_ROLLOUT_HOST "rollout.vellam.example" CACHE STRING "Rollout-tracking host (main product source)")
+set(VELLAM_ROLLOUT_HOST "rollout.vellam.example" CACHE STRING
+    "Rollout-tracking host (main product source, fetched over HTTPS)")
 set(VELLAM_WEB_HOST "www.pellio.example" CACHE STRING "Maker's web host (privacy policy, terms of use)")
 set(VELLAM_VERSION "${PROJECT_VERSION}" CACHE STRING "Program version a.b.c.d (version resource)")
 

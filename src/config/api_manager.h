@@ -14,6 +14,9 @@
 #include "platform/code_pages.h"
 #include "platform/system_info.h"
 
+// Arrays and objects may nest this deep in a configuration, no deeper.
+constexpr int kMaxJsonNesting = 64;
+
 struct ApiPlatform {
   JsonSender& sender;
   platform::SystemInfo& system;
@@ -31,16 +34,21 @@ class ApiManager {
 
   // Posts the request (up to three attempts, 5 s apart, while the status is
   // outside 200..399) and parses the last answer with every whitespace byte
-  // removed. Throws VellamException (no endpoint, no response, empty answer)
-  // or the JSON library's parse error. Blocks: background threads only.
+  // removed. Throws VellamException (no endpoint, no response, empty answer,
+  // an answer above kMaxJsonResponseBytes or nested deeper than
+  // kMaxJsonNesting, any other JSON library failure) or the JSON library's
+  // parse error, and nothing else. Blocks: background threads only.
   nlohmann::json GetConfiguration();
 
  private:
+  nlohmann::json FetchConfiguration();
+
   std::function<std::shared_ptr<ConfigurationManager>()> settings_;
   ApiPlatform platform_;
 };
 
-// The request object: "prv", "plv", "l", "a", "i", "s", "u", "o".
+// The request object: "prv", "plv", "l", "a", "i", "s", "u", "o", every text
+// in UTF-8.
 nlohmann::json BuildConfigurationRequest(const ConfigurationManager& settings,
                                          platform::SystemInfo& system,
                                          platform::CodePages& codePages);

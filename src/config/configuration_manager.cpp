@@ -74,8 +74,10 @@ ConfigurationManager::ConfigurationManager(const ProductConstants& constants,
 
 void ConfigurationManager::ApplyIsvConstants(const ProductConstants& constants) {
   productTitle = constants.productTitle;
+  // The main installer runs elevated with no other check of its origin:
+  // it is only ever fetched over TLS.
   mainSourceUrl =
-      L"http://" + constants.rolloutHost + L"/endpoint/pellio/os/tarnrollout/track/stable";
+      L"https://" + constants.rolloutHost + L"/endpoint/pellio/os/tarnrollout/track/stable";
   installerObjectPath = constants.installerObjectPath;
   privacyUrl = L"https://" + constants.webHost + L"/legal/privacy-policy/";
   termsUrl = L"https://" + constants.webHost + L"/legal/terms-of-use/";

@@ -1,16 +1,21 @@
 #include "config/http_json_client.h"
 
+#include <algorithm>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
+#include <ostream>
+#include <utility>
 
 #include "config/vellam_exception.h"
 #include "platform/winhttp_session.h"
 
+HttpJsonClient::HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system)
+    : http_(http), system_(system), diagnostics_(nullptr) {}
+
 HttpJsonClient::HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system,
                                std::ostream& diagnostics)
-    : http_(http), system_(system), diagnostics_(diagnostics) {}
+    : http_(http), system_(system), diagnostics_(&diagnostics) {}
 
 bool HttpJsonClient::SendJson(const std::wstring& url, const std::string& body,
                               const HeaderList& headers, std::string& response,
@@ -20,37 +25,49 @@ bool HttpJsonClient::SendJson(const std::wstring& url, const std::string& body,
   platform::UrlComponents parts;
   if (!http_.WinHttpCrackUrl(url, 0, parts)) throw VellamException();
   // Only host and path count: always TLS on 443, no query string.
-  if (!PostJson(parts.hostName, parts.urlPath, body, headers, response, status)) {
-    throw VellamException();
+  switch (Post(parts.hostName, parts.urlPath, body, headers, response, status)) {
+    case Outcome::kAnswered:
+      return true;
+    case Outcome::kTooLarge:
+      throw VellamException("Server answer larger than " + std::to_string(kMaxJsonResponseBytes) +
+                            " bytes");
+    case Outcome::kNoAnswer:
+      break;
   }
-  return true;
+  throw VellamException();
 }
 
 bool HttpJsonClient::PostJson(const std::wstring& host, const std::wstring& path,
                               const std::string& body, HeaderList headers, std::string& response,
                               std::uint32_t& status) {
+  return Post(host, path, body, std::move(headers), response, status) == Outcome::kAnswered;
+}
+
+HttpJsonClient::Outcome HttpJsonClient::Post(const std::wstring& host, const std::wstring& path,
+                                             const std::string& body, HeaderList headers,
+                                             std::string& response, std::uint32_t& status) {
   platform::HttpHandle session =
       platform::OpenWinHttpSession(http_, nullptr, platform::ProxyAccessType(system_));
-  if (!session) return false;
+  if (!session) return Outcome::kNoAnswer;
 
   const std::uint32_t protocols = platform::SecureProtocolFlags(system_);
   if (!http_.WinHttpSetOption(session, platform::kWinHttpOptionSecureProtocols, &protocols,
                               sizeof protocols)) {
     http_.WinHttpCloseHandle(session);
-    return false;
+    return Outcome::kNoAnswer;
   }
   platform::HttpHandle connection =
       http_.WinHttpConnect(session, host.c_str(), platform::kInternetDefaultHttpsPort, 0);
   if (!connection) {
     http_.WinHttpCloseHandle(session);
-    return false;
+    return Outcome::kNoAnswer;
   }
   platform::HttpHandle request = http_.WinHttpOpenRequest(
       connection, L"POST", path.c_str(), nullptr, nullptr, nullptr, platform::kWinHttpFlagSecure);
   if (!request) {
     http_.WinHttpCloseHandle(connection);
     http_.WinHttpCloseHandle(session);
-    return false;
+    return Outcome::kNoAnswer;
   }
 
   headers.emplace_back(L"Expect", L"100-continue");
@@ -69,6 +86,7 @@ bool HttpJsonClient::PostJson(const std::wstring& host, const std::wstring& path
   const bool sent =
       http_.WinHttpSendRequest(request, nullptr, 0, body.c_str(), length, length, 0);
   const bool received = sent && http_.WinHttpReceiveResponse(request, nullptr);
+  Outcome outcome = received ? Outcome::kAnswered : Outcome::kNoAnswer;
   if (received) {
     std::uint32_t code = 0;
     std::uint32_t size = sizeof code;
@@ -78,46 +96,56 @@ bool HttpJsonClient::PostJson(const std::wstring& host, const std::wstring& path
                                   nullptr, &code, size, nullptr)) {
       status = code;
     }
-    ReadBody(request, response);
+    if (!ReadBody(request, response)) outcome = Outcome::kTooLarge;
   }
 
   http_.WinHttpCloseHandle(request);
   http_.WinHttpCloseHandle(connection);
   http_.WinHttpCloseHandle(session);
-  return received;
+  return outcome;
 }
 
-void HttpJsonClient::ReadBody(platform::HttpHandle request, std::string& response) {
+bool HttpJsonClient::ReadBody(platform::HttpHandle request, std::string& response) {
+  const std::size_t before = response.size();
+  // One block for the whole answer: what WinHTTP reports as available only
+  // caps a read, it is never an allocation size.
+  std::unique_ptr<char[]> block(new (std::nothrow) char[kJsonReadBlock]);
+  if (!block) {
+    Diagnostic("Out of memory");
+    return true;
+  }
+  std::uint64_t total = 0;
   for (;;) {
     std::uint32_t available = 0;
     if (!http_.WinHttpQueryDataAvailable(request, available)) {
       Diagnostic("Error " + std::to_string(http_.LastError()) +
                  " in WinHttpQueryDataAvailable.");
-      return;
+      return true;
     }
-    if (available == 0) return;
-    // count + 1 must not wrap where size_t is 32 bits wide.
-    const std::uint64_t size = static_cast<std::uint64_t>(available) + 1;
-    std::unique_ptr<char[]> chunk;
-    if (size <= std::numeric_limits<std::size_t>::max()) {
-      chunk.reset(new (std::nothrow) char[static_cast<std::size_t>(size)]);
-    }
-    if (!chunk) {
-      Diagnostic("Out of memory");
-      return;
-    }
-    std::memset(chunk.get(), 0, static_cast<std::size_t>(size));
+    if (available == 0) return true;
+    // Never more than one byte past the limit: that byte is enough to know.
+    const std::uint64_t room = kMaxJsonResponseBytes + 1 - total;
+    const std::uint32_t wanted = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>({available, kJsonReadBlock, room}));
     std::uint32_t read = 0;
-    if (http_.WinHttpReadData(request, chunk.get(), available, read)) {
-      // Text only: a zero byte ends what this chunk contributes.
-      response.append(chunk.get());
-    } else {
+    if (!http_.WinHttpReadData(request, block.get(), wanted, read)) {
+      // A connection that fails once keeps failing; asking again would spin.
       Diagnostic("Error " + std::to_string(http_.LastError()) + " in WinHttpReadData.");
+      return true;
     }
+    if (read == 0) return true;  // WinHTTP's end of the body
+    total += read;
+    if (total > kMaxJsonResponseBytes) {
+      response.resize(before);
+      return false;
+    }
+    // Text only: a zero byte ends what this chunk contributes.
+    const char* end = static_cast<const char*>(std::memchr(block.get(), 0, read));
+    response.append(block.get(), end ? static_cast<std::size_t>(end - block.get()) : read);
   }
 }
 
 void HttpJsonClient::Diagnostic(const std::string& line) {
   // One write per line so lines of parallel requests do not interleave.
-  diagnostics_ << (line + "\n") << std::flush;
+  if (diagnostics_) *diagnostics_ << (line + "\n") << std::flush;
 }

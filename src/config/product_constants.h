@@ -14,6 +14,6 @@ struct ProductConstants {
   std::wstring productExePath;
   std::wstring mainInstallArgs;
   std::wstring configHost;   // configuration CDN: /o, /zbd, /f/
-  std::wstring rolloutHost;  // main product source (plain HTTP)
+  std::wstring rolloutHost;  // main product source (HTTPS)
   std::wstring webHost;      // maker's web pages
 };

@@ -31,11 +31,12 @@ DownloadResult FetchFileWithWinHttp(DownloadPlatform& platform, const std::atomi
     if (!lengthKnown) target.ReportLengthMissing();
     target.Begin(lengthKnown, length);
 
-    std::vector<std::uint8_t> chunk;
+    const std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
     for (;;) {
       if (stop) throw DownloadFailure{L"Download cancelled."};
-      if (!exchange.ReadChunk(chunk)) break;
-      target.Append(chunk.data(), chunk.size());
+      if (!exchange.ReadChunk(data, size)) break;
+      target.Append(data, size);
     }
     target.Finish(L"Failed to open downloaded file.", false);
     return {true, L""};
@@ -59,11 +60,19 @@ std::vector<std::uint8_t> FetchToMemory(DownloadPlatform& platform,
       settings.secureProtocols = platform::SecureProtocolFlags(platform.system);
       settings.requestFlags = platform::kWinHttpFlagRefresh;
       exchange.Open(url, settings, redirects);
-      std::vector<std::uint8_t> chunk;
+      std::uint32_t announced = 0;
+      if (exchange.QueryContentLength(announced) && announced > kMaxMemoryDownload) {
+        return std::vector<std::uint8_t>();
+      }
+      const std::uint8_t* data = nullptr;
+      std::uint32_t size = 0;
       for (;;) {
         if (stop) throw DownloadFailure{L"Download cancelled."};
-        if (!exchange.ReadChunk(chunk)) break;
-        buffer.insert(buffer.end(), chunk.begin(), chunk.end());
+        if (!exchange.ReadChunk(data, size)) break;
+        // Too big for a picture: given up at once, the next attempt would
+        // only fetch the same again.
+        if (size > kMaxMemoryDownload - buffer.size()) return std::vector<std::uint8_t>();
+        buffer.insert(buffer.end(), data, data + size);
       }
       return buffer;
     } catch (const DownloadFailure&) {

@@ -1,8 +1,10 @@
 #include "install/winhttp_exchange.h"
 
+#include <algorithm>
 #include <new>
 
 #include "install/download_target.h"
+#include "install/redirect_location.h"
 #include "platform/winhttp_session.h"
 
 namespace {
@@ -40,6 +42,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
                            int& redirects) {
   std::wstring current = url;
   bool redirected = false;
+  bool httpsReached = false;
   for (;;) {
     CloseAll();
     session_ = platform::OpenWinHttpSession(http_, settings.userAgent, settings.accessType);
@@ -56,6 +59,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
                             current};
     }
     const std::wstring object = parts.urlPath + parts.extraInfo;
+    httpsReached = httpsReached || parts.schemeNumber == platform::kInternetSchemeHttps;
 
     connection_ = http_.WinHttpConnect(session_, parts.hostName.c_str(), parts.port, 0);
     if (!connection_) Fail(L"Failed to connect: ");
@@ -95,7 +99,10 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
                                   ? L"Redirect location is too long."
                                   : L"Redirect without a Location header."};
       }
-      current.assign(location, bytes / sizeof(wchar_t));
+      const RedirectHop hop = NextRedirectHop(
+          current, std::wstring(location, bytes / sizeof(wchar_t)), httpsReached);
+      if (!hop.failure.empty()) throw DownloadFailure{hop.failure};
+      current = hop.url;
       redirected = true;
       continue;
     }
@@ -120,21 +127,27 @@ bool WinHttpExchange::QueryContentLength(std::uint32_t& length) {
   return true;
 }
 
-bool WinHttpExchange::ReadChunk(std::vector<std::uint8_t>& chunk) {
-  chunk.clear();
+bool WinHttpExchange::ReadChunk(const std::uint8_t*& data, std::uint32_t& size) {
+  data = nullptr;
+  size = 0;
   std::uint32_t available = 0;
   if (!http_.WinHttpQueryDataAvailable(request_, available)) Fail(L"Failed to query data: ");
   if (available == 0) return false;
-  try {
-    chunk.assign(static_cast<std::size_t>(available) + 1, 0);
-  } catch (const std::bad_alloc&) {
-    throw DownloadFailure{L"Out of memory."};
+  if (block_.empty()) {
+    try {
+      block_.resize(kWinHttpReadBlock);
+    } catch (const std::bad_alloc&) {
+      throw DownloadFailure{L"Out of memory."};
+    }
   }
   std::uint32_t read = 0;
-  if (!http_.WinHttpReadData(request_, chunk.data(), available, read)) {
-    chunk.clear();
+  if (!http_.WinHttpReadData(request_, block_.data(), std::min(available, kWinHttpReadBlock),
+                             read)) {
     Fail(L"Failed to read data: ");
   }
-  chunk.resize(read);
+  // A successful read of nothing is WinHTTP's end of the body.
+  if (read == 0) return false;
+  data = block_.data();
+  size = read;
   return true;
 }

@@ -1,6 +1,6 @@
 // One WinHTTP GET as both WinHTTP download paths (file and memory) perform
 // it: session, TLS protocols, connection, request, redirects followed by
-// hand, status check, and reading the body chunk by chunk.
+// hand, status check, and reading the body block by block.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,10 @@ constexpr std::uint32_t kWinHttpDisableRedirects = 0x2;
 constexpr int kMaxRedirects = 5;
 // WinHttpQueryHeaders answers this when the Location does not fit the buffer.
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+// The most one WinHttpReadData asks for. What WinHTTP reports as available
+// is not trusted as an allocation size: one buffer of this size serves the
+// whole transfer.
+constexpr std::uint32_t kWinHttpReadBlock = 64 * 1024;
 
 struct WinHttpRequestSettings {
   const wchar_t* userAgent = nullptr;    // null: none
@@ -36,19 +40,21 @@ class WinHttpExchange {
 
   // Requests `url` and follows up to kMaxRedirects redirects, counting them
   // in `redirects` (the caller may share one count between exchanges). Each
-  // hop gets a fresh session. Returns at a 2xx response; raises
-  // DownloadFailure with the failure text otherwise. A missing, overlong or
-  // unusable (relative, other scheme) Location ends the exchange: it is
-  // never followed.
+  // hop gets a fresh session. A relative Location is resolved against the
+  // URL of its hop. Returns at a 2xx response; raises DownloadFailure with
+  // the failure text otherwise. A missing, overlong or unusable (other
+  // scheme, no host) Location ends the exchange, and so does a redirect to
+  // plain HTTP once the chain has been on HTTPS.
   void Open(const std::wstring& url, const WinHttpRequestSettings& settings, int& redirects);
 
   // Content-Length as a 32-bit number; false when it cannot be read.
   bool QueryContentLength(std::uint32_t& length);
 
-  // The next piece of the body, exactly as much as WinHTTP has available,
-  // read into a fresh buffer. False (and `chunk` empty) at the end of the
-  // body. Raises DownloadFailure when WinHTTP fails.
-  bool ReadChunk(std::vector<std::uint8_t>& chunk);
+  // The next piece of the body: what WinHTTP has available, at most
+  // kWinHttpReadBlock bytes, in a buffer the exchange keeps for the whole
+  // transfer (`data` stays valid until the next call). False (and `size` 0)
+  // at the end of the body, also when a read returns nothing. Raises DownloadFailure when WinHTTP fails.
+  bool ReadChunk(const std::uint8_t*& data, std::uint32_t& size);
 
  private:
   [[noreturn]] void Fail(const std::wstring& what);  // what + "%d - %s" of the last error
@@ -59,4 +65,5 @@ class WinHttpExchange {
   platform::HttpHandle session_ = nullptr;
   platform::HttpHandle connection_ = nullptr;
   platform::HttpHandle request_ = nullptr;
+  std::vector<std::uint8_t> block_;  // allocated at the first read
 };

@@ -1,21 +1,30 @@
+#include <algorithm>
 #include <new>
+#include <vector>
 
 #include "install/download_clients.h"
 #include "install/download_target.h"
+#include "install/redirect_location.h"
+#include "install/winhttp_exchange.h"
 #include "platform/wininet.h"
 
 namespace {
 
 const wchar_t kWinInetTag[] = L"[WININET] ";
 constexpr std::uint32_t kReadSize = 4096;
+// Longer locations than WinHTTP's 260 characters are followed here: WinINet
+// following on its own had no such limit either.
+constexpr std::size_t kLocationCharacters = 2048;
 
 // Closes one WinINet handle on every way out.
 class InternetHandleGuard {
  public:
   InternetHandleGuard(platform::WinInet& inet, platform::InternetHandle handle)
       : inet_(inet), handle_(handle) {}
-  ~InternetHandleGuard() {
+  ~InternetHandleGuard() { Reset(nullptr); }
+  void Reset(platform::InternetHandle handle) {
     if (handle_) inet_.InternetCloseHandle(handle_);
+    handle_ = handle;
   }
   InternetHandleGuard(const InternetHandleGuard&) = delete;
   InternetHandleGuard& operator=(const InternetHandleGuard&) = delete;
@@ -31,6 +40,21 @@ class InternetHandleGuard {
   throw DownloadFailure{what + CodeAndText(platform.messages, code)};
 }
 
+// The Location of a redirect answer; raises DownloadFailure when there is
+// none or it does not fit.
+std::wstring QueryLocation(platform::WinInet& inet, platform::InternetHandle request) {
+  std::vector<wchar_t> location(kLocationCharacters, L'\0');
+  std::uint32_t bytes = static_cast<std::uint32_t>(location.size() * sizeof(wchar_t));
+  if (!inet.HttpQueryInfoW(request, platform::kHttpQueryLocation, location.data(), bytes,
+                           nullptr)) {
+    throw DownloadFailure{inet.LastError() == kErrorInsufficientBuffer
+                              ? L"Redirect location is too long."
+                              : L"Redirect without a Location header."};
+  }
+  return std::wstring(location.data(), std::min<std::size_t>(bytes / sizeof(wchar_t),
+                                                             location.size()));
+}
+
 }  // namespace
 
 DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstring& url,
@@ -38,19 +62,42 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
   platform::WinInet& inet = platform.winInet;
   DownloadTarget target(platform.streams, platform.messages, window, path);
   try {
+    // WinINet has no per-process choice of TLS versions (unlike WinHTTP's
+    // secure-protocols option): it uses what the user's Internet Options and
+    // Schannel allow, and changing those would reach beyond this process.
     InternetHandleGuard session(
         inet, inet.InternetOpenW(L"", platform::kInternetOpenTypePreconfig, nullptr, nullptr, 0));
     if (!session.get()) FailWithLastError(platform, L"Failed to initialize WinINet:: ");
-    InternetHandleGuard request(inet, inet.InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
-                                                            platform::kInternetFlagReload, 0));
-    if (!request.get()) FailWithLastError(platform, L"Failed to open URL:: ");
-
+    // Left to itself WinINet follows redirects up to its own limit, and
+    // whether it stops at one from HTTPS to plain HTTP depends on the
+    // Windows version and settings; so it is told not to follow any, and
+    // each hop is checked here under the WinHTTP client's rules.
+    InternetHandleGuard request(inet, nullptr);
+    std::wstring current = url;
+    bool httpsReached = false;
+    int redirects = 0;
     std::uint32_t status = 0;
-    std::uint32_t size = sizeof status;
-    if (!inet.HttpQueryInfoW(request.get(),
-                             platform::kHttpQueryStatusCode | platform::kHttpQueryFlagNumber,
-                             &status, size, nullptr)) {
-      FailWithLastError(platform, L"Failed to query HTTP status code: ");
+    std::uint32_t size = 0;
+    for (;;) {
+      httpsReached = httpsReached || UrlScheme(current) == L"https";
+      request.Reset(inet.InternetOpenUrlW(
+          session.get(), current.c_str(), nullptr, 0,
+          platform::kInternetFlagReload | platform::kInternetFlagNoAutoRedirect, 0));
+      if (!request.get()) FailWithLastError(platform, L"Failed to open URL:: ");
+
+      status = 0;
+      size = sizeof status;
+      if (!inet.HttpQueryInfoW(request.get(),
+                               platform::kHttpQueryStatusCode | platform::kHttpQueryFlagNumber,
+                               &status, size, nullptr)) {
+        FailWithLastError(platform, L"Failed to query HTTP status code: ");
+      }
+      if (status < 300 || status > 399) break;
+      if (++redirects > kMaxRedirects) throw DownloadFailure{L"Too many redirects."};
+      const RedirectHop hop =
+          NextRedirectHop(current, QueryLocation(inet, request.get()), httpsReached);
+      if (!hop.failure.empty()) throw DownloadFailure{hop.failure};
+      current = hop.url;
     }
     if (status != 200) {
       const std::uint32_t code = inet.LastError();

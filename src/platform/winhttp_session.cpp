@@ -15,11 +15,11 @@ std::uint32_t ProxyAccessType(SystemInfo& system) {
 }
 
 std::uint32_t SecureProtocolFlags(SystemInfo& system) {
-  std::uint32_t flags = kWinHttpFlagSecureProtocolSsl3 | kWinHttpFlagSecureProtocolTls1;
+  // SSL 3.0 never; TLS 1.0 only where WinHTTP knows nothing newer.
   if (system.VersionAtLeast(6, 1, 1)) {
-    flags |= kWinHttpFlagSecureProtocolTls1_1 | kWinHttpFlagSecureProtocolTls1_2;
+    return kWinHttpFlagSecureProtocolTls1_1 | kWinHttpFlagSecureProtocolTls1_2;
   }
-  return flags;
+  return kWinHttpFlagSecureProtocolTls1;
 }
 
 HttpHandle OpenWinHttpSession(WinHttp& http, const wchar_t* userAgent, std::uint32_t accessType) {

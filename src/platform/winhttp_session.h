@@ -18,8 +18,9 @@ bool IsWindows7WithoutSp1(SystemInfo& system);
 // automatic proxy (4) on every other version.
 std::uint32_t ProxyAccessType(SystemInfo& system);
 
-// WINHTTP_OPTION_SECURE_PROTOCOLS flags: SSL 3.0 and TLS 1.0 (0xA0), plus
-// TLS 1.1 and 1.2 (0xAA0) from Windows 7 SP1 on.
+// WINHTTP_OPTION_SECURE_PROTOCOLS flags: TLS 1.1 and 1.2 (0xA00) from
+// Windows 7 SP1 on; TLS 1.0 alone (0x80) on Vista and Windows 7 without SP1,
+// whose WinHTTP has nothing newer. SSL 3.0 is never offered.
 std::uint32_t SecureProtocolFlags(SystemInfo& system);
 
 // WinHttpOpen (no proxy names, flags 0). userAgent may be null. When the

@@ -14,10 +14,13 @@ constexpr std::uint32_t kInternetOpenTypePreconfig = 0;
 
 // InternetOpenUrlW flags.
 constexpr std::uint32_t kInternetFlagReload = 0x80000000;
+// Redirects are then answered with their 3xx status instead of being followed.
+constexpr std::uint32_t kInternetFlagNoAutoRedirect = 0x00200000;
 
 // HttpQueryInfoW info levels and modifiers.
 constexpr std::uint32_t kHttpQueryContentLength = 5;
 constexpr std::uint32_t kHttpQueryStatusCode = 19;
+constexpr std::uint32_t kHttpQueryLocation = 33;
 constexpr std::uint32_t kHttpQueryFlagNumber = 0x20000000;
 
 class WinInet {

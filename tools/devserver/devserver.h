@@ -29,6 +29,9 @@ class JsonLinesLog {
 struct Listener {
   bool secure = false;
   int port = 0;
+  // Both listeners' ports (0: not listening), for redirects across schemes.
+  int httpsPort = 0;
+  int httpPort = 0;
 };
 
 // "https://localhost" or "http://localhost:8080": the scheme of the listener

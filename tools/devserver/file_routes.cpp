@@ -5,6 +5,10 @@
 //   redirect-CODE/N/...       the same with another 3xx code (301, 303, 307, 308)
 //   no-location/...           302 without a Location header
 //   relative-location/...     302 with a relative Location ("/f/...")
+//   relative-path-location/... 302 with a relative-path Location ("../../...")
+//   scheme-relative-location/... 302 with a Location "//host:port/f/..."
+//   to-http/...               302 to the plain-HTTP listener ("http://localhost:PORT/f/...")
+//   to-https/...              302 to the HTTPS listener ("https://localhost[:PORT]/f/...")
 //   long-location/...         302 with an absolute Location over 300 characters
 //   pad/ANY/...               ignored segment (what long-location pads with)
 //   fail-first/KEY/...        the first request naming KEY gets 503, later ones the rest
@@ -235,6 +239,25 @@ void HandleFileRequest(const httplib::Request& request, httplib::Response& respo
     }
     if (part == "relative-location") {
       return Redirect(response, 302, "/f/" + Join(parts, i + 1));
+    }
+    if (part == "relative-path-location") {
+      // One "../" per folder of this request below /f/ (every segment but
+      // the last), so the reference leads back to /f/ and on to the rest.
+      std::string location;
+      for (std::size_t up = 0; up + 1 < parts.size(); ++up) location += "../";
+      return Redirect(response, 302, location + Join(parts, i + 1));
+    }
+    if (part == "scheme-relative-location") {
+      return Redirect(response, 302,
+                      origin.substr(origin.find("//")) + "/f/" + Join(parts, i + 1));
+    }
+    if (part == "to-http" || part == "to-https") {
+      const bool secure = part == "to-https";
+      const int port = secure ? listener.httpsPort : listener.httpPort;
+      if (port == 0) return TextAnswer(response, 404, "no listener for " + part);
+      std::string target = secure ? "https://localhost" : "http://localhost";
+      if (port != (secure ? 443 : 80)) target += ":" + std::to_string(port);
+      return Redirect(response, 302, target + "/f/" + Join(parts, i + 1));
     }
     if (part == "long-location") {
       return Redirect(response, 302,

@@ -503,7 +503,7 @@ int main(int argc, char** argv) {
     for (const std::string& address : options.addresses) {
       auto server =
           std::make_unique<ConnectionServer>(secure ? tls : nullptr, options.sendContinue);
-      handler.Install(*server, Listener{secure, port});
+      handler.Install(*server, Listener{secure, port, options.httpsPort, options.httpPort});
       if (!server->bind_to_port(address, port)) {
         // ::1 is optional by default: some machines have no IPv6 loopback.
         if (defaultAddresses && address == "::1") continue;

@@ -232,6 +232,34 @@ TEST_F(DevServer, BrokenRedirects) {
   EXPECT_EQ(followed->body, Generated(5));
 }
 
+TEST_F(DevServer, RelativeAndCrossSchemeRedirects) {
+  // A relative-path Location leads back to /f/ from however deep the request is.
+  auto relative = https_.Get("/f/pad/x/relative-path-location/generated/5/r.bin");
+  ASSERT_TRUE(relative);
+  EXPECT_EQ(relative->status, 302);
+  EXPECT_EQ(relative->get_header_value("Location"), "../../../../../generated/5/r.bin");
+  auto shallow = http_.Get("/f/relative-path-location/x.bin");
+  EXPECT_EQ(shallow->get_header_value("Location"), "../x.bin");
+
+  auto schemeRelative = https_.Get("/f/scheme-relative-location/generated/5/s.bin");
+  ASSERT_TRUE(schemeRelative);
+  EXPECT_EQ(schemeRelative->get_header_value("Location"),
+            "//localhost:" + std::to_string(HttpsPort()) + "/f/generated/5/s.bin");
+
+  // From the HTTPS listener down to the plain one, and back up.
+  auto down = https_.Get("/f/to-http/generated/5/d.bin");
+  ASSERT_TRUE(down);
+  EXPECT_EQ(down->status, 302);
+  const std::string plain = "http://localhost:" + std::to_string(HttpPort()) + "/f/";
+  EXPECT_EQ(down->get_header_value("Location"), plain + "generated/5/d.bin");
+  auto followed = http_.Get("/f/generated/5/d.bin");
+  ASSERT_TRUE(followed);
+  EXPECT_EQ(followed->body, Generated(5));
+  auto up = http_.Get("/f/to-https/to-http/x");
+  EXPECT_EQ(up->get_header_value("Location"),
+            "https://localhost:" + std::to_string(HttpsPort()) + "/f/to-http/x");
+}
+
 TEST_F(DevServer, TransferFaults) {
   auto status = http_.Get("/f/status/418/x");
   EXPECT_EQ(status->status, 418);

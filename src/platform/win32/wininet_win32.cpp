@@ -10,6 +10,8 @@ namespace {
 // The portable constants must be Windows' own.
 static_assert(kInternetOpenTypePreconfig == INTERNET_OPEN_TYPE_PRECONFIG);
 static_assert(kInternetFlagReload == INTERNET_FLAG_RELOAD);
+static_assert(kInternetFlagNoAutoRedirect == INTERNET_FLAG_NO_AUTO_REDIRECT);
+static_assert(kHttpQueryLocation == HTTP_QUERY_LOCATION);
 static_assert(kHttpQueryContentLength == HTTP_QUERY_CONTENT_LENGTH);
 static_assert(kHttpQueryStatusCode == HTTP_QUERY_STATUS_CODE);
 static_assert(kHttpQueryFlagNumber == HTTP_QUERY_FLAG_NUMBER);

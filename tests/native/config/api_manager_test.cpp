@@ -81,15 +81,81 @@ TEST_F(ApiManagerTest, PostsTheIdentityAsCompactSortedJsonToTheConfigUrl) {
   EXPECT_TRUE(clock.waits.empty());
 }
 
-TEST_F(ApiManagerTest, DownloadCodeUsesTheSystemCodePageAndTheRestTheThreads) {
+TEST_F(ApiManagerTest, EveryTextIsConvertedToUtf8) {
   BuildConfigurationRequest(*settings, system, codePages);
-  ASSERT_EQ(codePages.fromWideTexts.size(), codePages.fromWideCodePages.size());
-  for (std::size_t i = 0; i < codePages.fromWideTexts.size(); ++i) {
-    const std::uint32_t expected =
-        codePages.fromWideTexts[i] == L"ab12-cd" ? platform::kCpAcp : platform::kCpThreadAcp;
-    EXPECT_EQ(codePages.fromWideCodePages[i], expected) << "for " << i;
+  EXPECT_EQ(codePages.fromWideCodePages, std::vector<std::uint32_t>(6, platform::kCpUtf8));
+}
+
+// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    std::uint32_t min = 0, value = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      extra = 1, min = 0x80, value = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2, min = 0x800, value = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3, min = 0x10000, value = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= text.size()) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      const unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    i += extra + 1;
   }
-  EXPECT_EQ(codePages.fromWideTexts.size(), 6u);
+  return true;
+}
+
+TEST_F(ApiManagerTest, NonAsciiIdentityStillGivesAValidUtf8Body) {
+  // ANSI bytes of these would not be UTF-8, and the JSON library refuses
+  // to write such text at all (type_error 316).
+  system.executablePath = L"C:\\Users\\u\\Downloads\\Pellio_ab1-cd\u00e9.exe";
+  settings->publisher = L"V\u00e4rnex \u4e2d";
+  settings->localeName = L"\u00e9s-ES";
+  settings->programVersion = L"1.2.3.4\U0001F600";
+  sender.answers = {{200, "{}"}};
+  ASSERT_NO_THROW(api.GetConfiguration());
+  ASSERT_EQ(sender.calls.size(), 1u);
+  const std::string& body = sender.calls[0].body;
+  EXPECT_TRUE(IsUtf8(body)) << body;
+  const nlohmann::json sent = nlohmann::json::parse(body);
+  EXPECT_EQ(sent["u"], "ab1-cd\xC3\xA9");
+  EXPECT_EQ(sent["a"], "V\xC3\xA4rnex \xE4\xB8\xAD");
+  EXPECT_EQ(sent["l"], "\xC3\xA9s");
+  EXPECT_EQ(sent["plv"], "1.2.3.4\xF0\x9F\x98\x80");
+}
+
+// Hands back bytes that are not UTF-8 whatever it is asked for.
+class BrokenCodePages : public platform::CodePages {
+ public:
+  bool FromWide(std::uint32_t, const std::wstring&, std::string& out) override {
+    out = "caf\xE9";
+    return true;
+  }
+  bool ToWide(std::uint32_t, const std::string&, std::wstring& out) override {
+    out.clear();
+    return true;
+  }
+};
+
+TEST_F(ApiManagerTest, BytesThatAreNotUtf8AreReplacedNotThrown) {
+  BrokenCodePages broken;
+  sender.answers = {{200, "{}"}};
+  ApiManager manager([this] { return settings; }, ApiPlatform{sender, system, broken, clock});
+  ASSERT_NO_THROW(manager.GetConfiguration());
+  ASSERT_EQ(sender.calls.size(), 1u);
+  EXPECT_TRUE(IsUtf8(sender.calls[0].body));
+  EXPECT_EQ(nlohmann::json::parse(sender.calls[0].body)["a"], "caf\xEF\xBF\xBD");
 }
 
 TEST_F(ApiManagerTest, LanguageIsTheLocalesFirstTwoCharactersInLowerCase) {
@@ -192,6 +258,81 @@ TEST_F(ApiManagerTest, UnusableAnswersThrow) {
   ApiManager third([this] { return settings; }, ApiPlatform{html, system, codePages, clock});
   EXPECT_THROW(third.GetConfiguration(), nlohmann::json::parse_error);
   EXPECT_EQ(html.calls.size(), 3u);
+}
+
+// An answer nested `depth` levels deep, arrays and objects taking turns.
+std::string Nested(int depth) {
+  std::string open, close;
+  for (int i = 0; i < depth; ++i) {
+    open += i % 2 ? "[" : "{\"k\":";
+    close = (i % 2 ? "]" : "}") + close;
+  }
+  return open + "1" + close;
+}
+
+TEST_F(ApiManagerTest, NestingUpTo64LevelsIsAcceptedDeeperIsRefused) {
+  struct Case {
+    const char* name;
+    std::string answer;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"64 levels", Nested(64), true},
+      {"65 levels", Nested(65), false},
+      {"100000 levels", std::string(100000, '['), false},
+      {"brackets in a string do not count",
+       "{\"s\":\"" + std::string(200, '[') + "\\\"{{{\",\"t\":" + Nested(63) + "}", true},
+      {"closed levels do not add up", "[" + Nested(63) + "," + Nested(63) + "]", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedSender script;
+    script.answers = {{200, c.answer}};
+    ApiManager manager([this] { return settings; }, ApiPlatform{script, system, codePages, clock});
+    if (c.accepted) {
+      EXPECT_NO_THROW(manager.GetConfiguration());
+      continue;
+    }
+    try {
+      manager.GetConfiguration();
+      ADD_FAILURE() << "no exception";
+    } catch (const VellamException& e) {
+      EXPECT_STREQ(e.what(), "Configuration nested deeper than 64 levels");
+    }
+  }
+}
+
+TEST_F(ApiManagerTest, AnswerAboveFourMebibytesIsRefused) {
+  // {"x":"aaa...a"} of exactly the given size.
+  auto document = [](std::size_t size) {
+    return "{\"x\":\"" + std::string(size - 8, 'a') + "\"}";
+  };
+  sender.answers = {{200, document(kMaxJsonResponseBytes)}};
+  EXPECT_EQ(api.GetConfiguration()["x"].get<std::string>().size(), kMaxJsonResponseBytes - 8);
+
+  ScriptedSender bigger;
+  bigger.answers = {{200, document(kMaxJsonResponseBytes + 1)}};
+  ApiManager manager([this] { return settings; }, ApiPlatform{bigger, system, codePages, clock});
+  try {
+    manager.GetConfiguration();
+    ADD_FAILURE() << "no exception";
+  } catch (const VellamException& e) {
+    EXPECT_STREQ(e.what(), "Configuration larger than 4194304 bytes");
+  }
+}
+
+TEST_F(ApiManagerTest, OtherJsonLibraryErrorsBecomeVellamExceptions) {
+  // The parser reports a number it cannot hold as out_of_range, not as a
+  // parse error.
+  sender.answers = {{200, "{\"n\":1e99999}"}};
+  try {
+    api.GetConfiguration();
+    ADD_FAILURE() << "no exception";
+  } catch (const VellamException& e) {
+    EXPECT_NE(std::string(e.what()).find("number overflow"), std::string::npos) << e.what();
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "escaped: " << e.what();
+  }
 }
 
 TEST(StripWhitespaceTest, RemovesTheSixAsciiWhitespaceBytesOnly) {

@@ -47,7 +47,7 @@ TEST_F(ConfigurationManagerTest, IsvModeAppliesTheProductConstants) {
   EXPECT_EQ(settings->wizardType, kWizardIsv);
   EXPECT_EQ(settings->productTitle, L"Pellio Classic");
   EXPECT_EQ(settings->mainSourceUrl,
-            L"http://rollout.test/endpoint/pellio/os/tarnrollout/track/stable");
+            L"https://rollout.test/endpoint/pellio/os/tarnrollout/track/stable");
   EXPECT_EQ(settings->installerObjectPath, L"Varnex/PellioClassic/2025-01-29/Pellio_.exe");
   EXPECT_EQ(settings->privacyUrl, L"https://www.test/legal/privacy-policy/");
   EXPECT_EQ(settings->termsUrl, L"https://www.test/legal/terms-of-use/");

@@ -100,12 +100,12 @@ struct VersionCase {
 
 TEST_F(HttpJsonClientTest, WindowsVersionDecidesGateAccessTypeAndProtocols) {
   const VersionCase cases[] = {
-      {"Vista SP2", {6, 0, 6002, 2}, false, 4, 0xA0},
+      {"Vista SP2", {6, 0, 6002, 2}, false, 4, 0x80},
       {"7", {6, 1, 7600, 0}, true, 0, 0},
-      {"7 SP1", {6, 1, 7601, 1}, false, 0, 0xAA0},
-      {"8", {6, 2, 9200, 0}, false, 4, 0xAA0},
-      {"8.1", {6, 3, 9600, 0}, false, 4, 0xAA0},
-      {"10", {10, 0, 19045, 0}, false, 4, 0xAA0},
+      {"7 SP1", {6, 1, 7601, 1}, false, 0, 0xA00},
+      {"8", {6, 2, 9200, 0}, false, 4, 0xA00},
+      {"8.1", {6, 3, 9600, 0}, false, 4, 0xA00},
+      {"10", {10, 0, 19045, 0}, false, 4, 0xA00},
   };
   for (const VersionCase& c : cases) {
     RecordingWinHttp fresh;
@@ -214,11 +214,84 @@ TEST_F(HttpJsonClientTest, ZeroByteEndsEachChunksContribution) {
   EXPECT_EQ(response, "abefij");
 }
 
-TEST_F(HttpJsonClientTest, FailedReadIsLoggedAndReadingGoesOn) {
-  http.chunks = {{"lost", true}, {"kept"}};
+TEST_F(HttpJsonClientTest, FailedReadIsLoggedAndEndsReading) {
+  http.chunks = {{"first"}, {"lost", true}, {"never"}};
   ASSERT_TRUE(Send(L"https://cdn.test/o", "{}"));
-  EXPECT_EQ(response, "kept");
+  EXPECT_EQ(response, "first");
   EXPECT_EQ(diagnostics.str(), "Error 12002 in WinHttpReadData.\n");
+  EXPECT_EQ(http.openHandles, 0);
+}
+
+TEST_F(HttpJsonClientTest, LastingReadFailureDoesNotSpin) {
+  // Data stays announced but every read fails: one try, then the loop ends.
+  http.chunks = {{"stuck"}};
+  http.failures["WinHttpReadData"] = 12030;
+  ASSERT_TRUE(Send(L"https://cdn.test/o", "{}"));
+  EXPECT_EQ(response, "");
+  EXPECT_EQ(http.readSizes.size(), 1u);
+  EXPECT_EQ(diagnostics.str(), "Error 12030 in WinHttpReadData.\n");
+}
+
+TEST_F(HttpJsonClientTest, ReadsAtMostOneBlockIntoOneBuffer) {
+  // A chunk bigger than a block arrives in several reads, none above the
+  // block, all into the same buffer; an absurd available count changes
+  // nothing (no allocation follows it, so count + 1 cannot wrap either).
+  const std::string big(3 * kJsonReadBlock + 5, 'x');
+  for (const bool absurdCount : {false, true}) {
+    SCOPED_TRACE(absurdCount ? "available 0xFFFFFFFF" : "honest count");
+    RecordingWinHttp fresh;
+    fresh.chunks = {{big}, {"!"}};
+    if (absurdCount) fresh.claimedAvailable = 0xFFFFFFFFu;
+    HttpJsonClient freshClient(fresh, system, diagnostics);
+    std::string body;
+    ASSERT_TRUE(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, status));
+    EXPECT_EQ(body, big + "!");
+    ASSERT_GE(fresh.readSizes.size(), 5u);
+    for (const std::uint32_t size : fresh.readSizes) EXPECT_LE(size, kJsonReadBlock);
+    EXPECT_EQ(fresh.readBuffers.size(), 1u);
+  }
+}
+
+TEST_F(HttpJsonClientTest, AnswerAboveFourMebibytesIsRefused) {
+  struct Case {
+    const char* name;
+    std::size_t size;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"exactly 4 MiB", kMaxJsonResponseBytes, true},
+      {"4 MiB + 1", kMaxJsonResponseBytes + 1, false},
+      {"much more", 3 * kMaxJsonResponseBytes, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingWinHttp fresh;
+    fresh.chunks = {{std::string(c.size, 'a')}};
+    HttpJsonClient freshClient(fresh, system, diagnostics);
+    std::string body = "kept:";
+    if (c.accepted) {
+      ASSERT_TRUE(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, status));
+      EXPECT_EQ(body.size(), 5 + c.size);
+    } else {
+      try {
+        freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, status);
+        ADD_FAILURE() << "no exception";
+      } catch (const VellamException& e) {
+        EXPECT_STREQ(e.what(), "Server answer larger than 4194304 bytes");
+      }
+      EXPECT_EQ(body, "kept:") << "nothing of the answer is handed out";
+      std::uint64_t read = 0;
+      for (const std::uint32_t size : fresh.readSizes) read += size;
+      EXPECT_EQ(read, kMaxJsonResponseBytes + 1) << "reading stops one byte past the limit";
+
+      RecordingWinHttp again;
+      again.chunks = {{std::string(c.size, 'a')}};
+      HttpJsonClient againClient(again, system, diagnostics);
+      EXPECT_FALSE(againClient.PostJson(L"cdn.test", L"/o", "{}", {}, body, status))
+          << "no usable answer";
+    }
+    EXPECT_EQ(fresh.openHandles, 0);
+  }
 }
 
 TEST_F(HttpJsonClientTest, FailedAvailabilityQueryIsLoggedAndEndsReading) {

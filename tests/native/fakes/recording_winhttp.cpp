@@ -160,22 +160,33 @@ bool RecordingWinHttp::WinHttpQueryDataAvailable(platform::HttpHandle request,
     lastError_ = platform::kErrorWinHttpConnectionError;
     return false;
   }
-  available = chunk_ < chunks.size() ? static_cast<std::uint32_t>(chunks[chunk_].data.size()) : 0;
+  const bool more = chunk_ < chunks.size();
+  available = more ? static_cast<std::uint32_t>(chunks[chunk_].data.size() - offset_) : 0;
+  if (more && claimedAvailable) available = *claimedAvailable;
   return true;
 }
 
 bool RecordingWinHttp::WinHttpReadData(platform::HttpHandle request, void* buffer,
                                        std::uint32_t toRead, std::uint32_t& read) {
-  calls.push_back("WinHttpReadData");
   read = 0;
+  readSizes.push_back(toRead);
+  readBuffers.insert(buffer);
+  // A failure named in `failures` is a lasting one: every read fails.
+  if (Fails("WinHttpReadData")) return false;
   if (!Is(request, "request") || chunk_ >= chunks.size()) return false;
-  const Chunk& chunk = chunks[chunk_++];
+  const Chunk& chunk = chunks[chunk_];
   if (chunk.readFails) {
+    ++chunk_;
     lastError_ = platform::kErrorWinHttpTimeout;
     return false;
   }
-  read = static_cast<std::uint32_t>(std::min<std::size_t>(toRead, chunk.data.size()));
-  std::memcpy(buffer, chunk.data.data(), read);
+  read = static_cast<std::uint32_t>(std::min<std::size_t>(toRead, chunk.data.size() - offset_));
+  std::memcpy(buffer, chunk.data.data() + offset_, read);
+  offset_ += read;
+  if (offset_ == chunk.data.size()) {
+    ++chunk_;
+    offset_ = 0;
+  }
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,7 +26,12 @@ class RecordingWinHttp : public platform::WinHttp {
   std::set<std::wstring> refusedHeaderNames;      // WinHttpAddRequestHeaders refuses these
   bool statusReadable = true;
   std::uint32_t statusCode = 200;
+  // Each chunk is what WinHttpQueryDataAvailable reports; a read asking for
+  // less takes part of it and leaves the rest for the next round.
   std::vector<Chunk> chunks;
+  // Reported as available instead of the chunk's size (a count that cannot
+  // be trusted as an allocation size).
+  std::optional<std::uint32_t> claimedAvailable;
 
   // --- record ---
   std::vector<std::string> calls;  // call names in order
@@ -49,6 +55,8 @@ class RecordingWinHttp : public platform::WinHttp {
   std::uint32_t optionalLength = 0, totalLength = 0;
   std::uintptr_t sendContext = 1;
   std::uint32_t queriedInfoLevel = 0;
+  std::vector<std::uint32_t> readSizes;  // toRead of every WinHttpReadData
+  std::set<const void*> readBuffers;     // every buffer read into
   std::vector<std::string> closed;  // "session", "connection", "request" in closing order
   int openHandles = 0;
 
@@ -90,5 +98,6 @@ class RecordingWinHttp : public platform::WinHttp {
   std::map<platform::HttpHandle, std::string> handles_;
   std::uintptr_t next_ = 0x1000;
   std::size_t chunk_ = 0;
+  std::size_t offset_ = 0;  // within chunks[chunk_]
   std::uint32_t lastError_ = 0;
 };

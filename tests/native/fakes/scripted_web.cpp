@@ -48,6 +48,21 @@ bool PutNumber(std::uint32_t value, void* buffer, std::uint32_t& length) {
   return true;
 }
 
+// Stores a header's text the way HTTP query calls do: the length in bytes,
+// without the terminating zero on success, the size needed on failure.
+bool PutText(const std::wstring& text, void* buffer, std::uint32_t& length,
+             std::uint32_t& error) {
+  const std::uint32_t needed = static_cast<std::uint32_t>((text.size() + 1) * sizeof(wchar_t));
+  if (length < needed) {
+    length = needed;
+    error = kInsufficientBuffer;
+    return false;
+  }
+  std::memcpy(buffer, text.c_str(), needed);
+  length = needed - sizeof(wchar_t);
+  return true;
+}
+
 }  // namespace
 
 const ScriptedAnswer& ScriptedWeb::Answer(const std::wstring& url) {
@@ -232,16 +247,7 @@ bool FakeWinHttp::WinHttpQueryHeaders(platform::HttpHandle request, std::uint32_
       lastError_ = kErrorHeaderNotFound;
       return false;
     }
-    const std::wstring& location = *answer.location;
-    const std::uint32_t needed = static_cast<std::uint32_t>((location.size() + 1) * sizeof(wchar_t));
-    if (bufferLength < needed) {
-      bufferLength = needed;
-      lastError_ = kInsufficientBuffer;
-      return false;
-    }
-    std::memcpy(buffer, location.c_str(), needed);
-    bufferLength = needed - sizeof(wchar_t);
-    return true;
+    return PutText(*answer.location, buffer, bufferLength, lastError_);
   }
   lastError_ = kErrorHeaderNotFound;
   return false;
@@ -258,6 +264,7 @@ bool FakeWinHttp::WinHttpQueryDataAvailable(platform::HttpHandle request,
     return false;
   }
   available = static_cast<std::uint32_t>(std::min(answer.pieceSize, remaining));
+  if (remaining > 0 && claimedAvailable) available = *claimedAvailable;
   return true;
 }
 
@@ -266,6 +273,7 @@ bool FakeWinHttp::WinHttpReadData(platform::HttpHandle request, void* buffer,
   Handle* handle = Find(request, "request");
   if (!handle) return false;
   readSizes.push_back(toRead);
+  readBuffers.insert(buffer);
   if (beforeRead) beforeRead();
   if (Fails("WinHttpReadData")) return false;
   const std::string& body = handle->answer->body;
@@ -323,9 +331,11 @@ platform::InternetHandle FakeWinInet::InternetOpenUrlW(platform::InternetHandle 
     lastError_ = 12006;  // ERROR_INTERNET_UNRECOGNIZED_SCHEME
     return nullptr;
   }
-  // WinINet follows redirects itself.
+  // WinINet follows redirects itself unless told not to.
   const ScriptedAnswer* answer = &web_.Answer(url);
-  for (int hops = 0; answer->status >= 300 && answer->status <= 399 && answer->location; ++hops) {
+  const bool follow = (flags & platform::kInternetFlagNoAutoRedirect) == 0;
+  for (int hops = 0; follow && answer->status >= 300 && answer->status <= 399 && answer->location;
+       ++hops) {
     if (hops == kInetMaxRedirects || !CrackTestUrl(*answer->location, parts, error)) {
       lastError_ = kInetRedirectFailed;
       return nullptr;
@@ -362,6 +372,13 @@ bool FakeWinInet::HttpQueryInfoW(platform::InternetHandle request, std::uint32_t
       return false;
     }
     return PutNumber(length, buffer, bufferLength);
+  }
+  if (infoLevel == platform::kHttpQueryLocation) {
+    if (!answer.location) {
+      lastError_ = kInetHeaderNotFound;
+      return false;
+    }
+    return PutText(*answer.location, buffer, bufferLength, lastError_);
   }
   lastError_ = kInetHeaderNotFound;
   return false;

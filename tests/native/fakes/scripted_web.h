@@ -83,6 +83,9 @@ class FakeWinHttp : public platform::WinHttp {
   bool refuseAutomaticProxy = false;
   // Called before each WinHttpReadData (the tests set the stop flag here).
   std::function<void()> beforeRead;
+  // Reported by WinHttpQueryDataAvailable while body remains, instead of
+  // the true count (which the code must not trust as an allocation size).
+  std::optional<std::uint32_t> claimedAvailable;
 
   struct Open {
     std::wstring userAgent;  // "(none)" for a null agent
@@ -104,6 +107,7 @@ class FakeWinHttp : public platform::WinHttp {
   std::vector<Option> options;
   std::vector<Request> requests;
   std::vector<std::uint32_t> readSizes;  // toRead of every WinHttpReadData
+  std::set<const void*> readBuffers;     // every buffer WinHttpReadData filled
   int openHandles = 0;
 
   platform::HttpHandle WinHttpOpen(const wchar_t* userAgent, std::uint32_t accessType,
@@ -159,7 +163,9 @@ class FakeWinInet : public platform::WinInet {
   std::map<std::string, std::uint32_t> failures;  // call name → error
   // What GetLastError holds after a successful status query.
   std::uint32_t errorAfterStatusQuery = 0;
-  std::vector<std::wstring> openedUrls;  // InternetOpenUrlW, before redirects
+  // InternetOpenUrlW, as asked (not the redirects WinINet follows itself,
+  // which it does unless INTERNET_FLAG_NO_AUTO_REDIRECT is given).
+  std::vector<std::wstring> openedUrls;
   std::vector<std::uint32_t> urlFlags;
   std::vector<std::wstring> agents;
   int openHandles = 0;

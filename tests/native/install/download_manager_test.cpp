@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "download_fixture.h"
+#include "install/download_clients.h"
 
 namespace {
 
@@ -143,6 +144,50 @@ TEST_F(DownloadManagerTest, MemoryDownloadStopsWhenAsked) {
   http.beforeRead = [&] { manager->stopRequested = true; };
   EXPECT_TRUE(manager->DownloadToMemory(kPicture).empty());
   EXPECT_EQ(http.readSizes.size(), 1u) << "one chunk per attempt, then the flag ends it";
+}
+
+TEST_F(DownloadManagerTest, MemoryDownloadNeverContinuesFromHttpsOnPlainHttp) {
+  web.answers[kPicture] = {ScriptedAnswer::Redirect(L"http://files.test/f/picture")};
+  web.answers[L"http://files.test/f/picture"] = {ScriptedAnswer::Ok("clear text")};
+  EXPECT_TRUE(manager->DownloadToMemory(kPicture).empty());
+  EXPECT_EQ(web.requested, std::vector<std::wstring>(2, kPicture)) << "two attempts, no http";
+
+  // Relative locations are followed.
+  web.answers[kPicture] = {ScriptedAnswer::Redirect(L"../pictures/n.png")};
+  web.answers[L"https://files.test/pictures/n.png"] = {ScriptedAnswer::Ok("png")};
+  const DownloadManager::ByteBuffer bytes = manager->DownloadToMemory(kPicture);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "png");
+}
+
+TEST_F(DownloadManagerTest, MemoryDownloadHoldsAtMostEightMebibytes) {
+  struct Case {
+    const char* name;
+    std::size_t size;
+    bool announced;  // with a Content-Length
+    bool kept;
+  };
+  const Case cases[] = {
+      {"exactly 8 MiB", kMaxMemoryDownload, true, true},
+      {"8 MiB without a length", kMaxMemoryDownload, false, true},
+      {"8 MiB + 1", kMaxMemoryDownload + 1, true, false},
+      {"8 MiB + 1 without a length", kMaxMemoryDownload + 1, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedAnswer answer = ScriptedAnswer::Ok(std::string(c.size, 'p'));
+    answer.announceLength = c.announced;
+    answer.pieceSize = 1 << 20;
+    web.answers[kPicture] = {answer};
+    web.requested.clear();
+    http.readSizes.clear();
+    const DownloadManager::ByteBuffer bytes = manager->DownloadToMemory(kPicture);
+    EXPECT_EQ(bytes.size(), c.kept ? c.size : 0u);
+    EXPECT_EQ(web.requested.size(), 1u) << "a body too big is not fetched again";
+    if (!c.kept && c.announced) {
+      EXPECT_TRUE(http.readSizes.empty()) << "refused by its length";
+    }
+    EXPECT_EQ(http.openHandles, 0);
+  }
 }
 
 struct Delivery {

@@ -53,12 +53,12 @@ TEST_F(WinHttpClientTest, PlainHttpWithPortAndTheSessionSettingsPerWindowsVersio
     std::uint32_t protocols;
   };
   const Version versions[] = {
-      {10, 0, 0, false, {4}, 0xAA0},
-      {6, 3, 0, false, {4}, 0xAA0},
-      {6, 2, 0, true, {4, 0}, 0xAA0},  // Windows 8.0: no automatic proxy yet
-      {6, 1, 1, false, {0}, 0xAA0},    // Windows 7 SP1
-      {6, 1, 0, false, {0}, 0xA0},     // Windows 7 without SP1
-      {6, 0, 2, true, {4, 0}, 0xA0},   // Vista
+      {10, 0, 0, false, {4}, 0xA00},
+      {6, 3, 0, false, {4}, 0xA00},
+      {6, 2, 0, true, {4, 0}, 0xA00},  // Windows 8.0: no automatic proxy yet
+      {6, 1, 1, false, {0}, 0xA00},    // Windows 7 SP1
+      {6, 1, 0, false, {0}, 0x80},     // Windows 7 without SP1
+      {6, 0, 2, true, {4, 0}, 0x80},   // Vista
   };
   for (const Version& v : versions) {
     SCOPED_TRACE(std::to_string(v.major) + "." + std::to_string(v.minor) + " SP" +
@@ -120,15 +120,77 @@ TEST_F(WinHttpClientTest, FollowsFiveRedirectsWithAFreshSessionEachAndFailsOnThe
   }
 }
 
-TEST_F(WinHttpClientTest, RedirectAcrossSchemesAndHosts) {
-  web.answers[kUrl] = {ScriptedAnswer::Redirect(L"http://mirror.test:8080/m/setup.exe")};
-  web.answers[L"http://mirror.test:8080/m/setup.exe"] = {ScriptedAnswer::Ok("mirrored")};
-  EXPECT_TRUE(Fetch().ok);
-  ASSERT_EQ(http.requests.size(), 2u);
-  EXPECT_EQ(http.requests[1].host, L"mirror.test");
-  EXPECT_EQ(http.requests[1].port, 8080);
-  EXPECT_EQ(http.requests[1].flags, 0u);
-  EXPECT_EQ(Content(InWork(L"setup.exe")), "mirrored");
+TEST_F(WinHttpClientTest, RedirectsAcrossHostsButNeverFromHttpsToPlainHttp) {
+  struct Case {
+    const char* name;
+    std::wstring start;
+    std::vector<std::wstring> hops;  // each redirects to the next; the last answers
+    std::wstring failure;            // empty: the download succeeds
+  };
+  const Case cases[] = {
+      {"https to another host", kUrl, {L"https://mirror.test:8443/m/setup.exe"}, L""},
+      {"http up to https", L"http://files.test:8080/a.exe", {L"https://mirror.test/a.exe"}, L""},
+      {"http to http", L"http://files.test:8080/a.exe", {L"http://mirror.test/a.exe"}, L""},
+      {"https down to http", kUrl, {L"http://mirror.test:8080/m/setup.exe"},
+       L"[WINHTTP] Redirect from HTTPS to plain HTTP refused: http://mirror.test:8080/m/setup.exe"},
+      {"down to http later in the chain", kUrl,
+       {L"https://mirror.test/1", L"https://mirror.test/2", L"http://mirror.test/3"},
+       L"[WINHTTP] Redirect from HTTPS to plain HTTP refused: http://mirror.test/3"},
+      {"http, https, then http again", L"http://files.test/a.exe",
+       {L"https://mirror.test/1", L"http://mirror.test/2"},
+       L"[WINHTTP] Redirect from HTTPS to plain HTTP refused: http://mirror.test/2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    web.answers.clear();
+    web.requested.clear();
+    std::wstring from = c.start;
+    for (const std::wstring& to : c.hops) {
+      web.answers[from] = {ScriptedAnswer::Redirect(to)};
+      from = to;
+    }
+    web.answers[from] = {ScriptedAnswer::Ok("moved")};
+    const DownloadResult result = Fetch(c.start);
+    EXPECT_EQ(result.errorText, c.failure);
+    EXPECT_EQ(result.ok, c.failure.empty());
+    if (result.ok) {
+      EXPECT_EQ(Content(InWork(L"setup.exe")), "moved");
+      EXPECT_EQ(web.requested.back(), from);
+    } else {
+      EXPECT_EQ(web.requested.size(), c.hops.size()) << "the plain-HTTP URL is never asked for";
+      EXPECT_EQ(Content(InWork(L"setup.exe")), "");
+    }
+    EXPECT_EQ(http.openHandles, 0);
+  }
+}
+
+TEST_F(WinHttpClientTest, RelativeLocationsAreResolvedAgainstTheUrlAskedFor) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"/big.bin", L"https://files.test/big.bin"},
+      {L"next.exe", L"https://files.test/f/dir/next.exe"},
+      {L"../up/next.exe?y=2", L"https://files.test/f/up/next.exe?y=2"},
+      {L"//mirror.test:8443/m/next.exe", L"https://mirror.test:8443/m/next.exe"},
+  };
+  for (const auto& [location, target] : cases) {
+    SCOPED_TRACE(std::string(location.begin(), location.end()));
+    web.answers.clear();
+    web.requested.clear();
+    web.answers[kUrl] = {ScriptedAnswer::Redirect(location)};
+    web.answers[target] = {ScriptedAnswer::Ok("relative")};
+    const DownloadResult result = Fetch();
+    EXPECT_TRUE(result.ok) << std::string(result.errorText.begin(), result.errorText.end());
+    EXPECT_EQ(web.requested, (std::vector<std::wstring>{kUrl, target}));
+    EXPECT_EQ(Content(InWork(L"setup.exe")), "relative");
+  }
+  // Each hop resolves against its own URL, and the limit still holds.
+  web.answers.clear();
+  web.answers[L"https://files.test/r/0"] = {ScriptedAnswer::Redirect(L"1")};
+  for (int i = 1; i <= 6; ++i) {
+    web.answers[L"https://files.test/r/" + std::to_wstring(i)] = {
+        ScriptedAnswer::Redirect(std::to_wstring(i + 1))};
+  }
+  EXPECT_EQ(Fetch(L"https://files.test/r/0").errorText, L"[WINHTTP] Too many redirects.");
+  EXPECT_EQ(web.requested.back(), L"https://files.test/r/5");
 }
 
 TEST_F(WinHttpClientTest, UnusableLocationsAreNeverFollowed) {
@@ -141,8 +203,8 @@ TEST_F(WinHttpClientTest, UnusableLocationsAreNeverFollowed) {
   const std::wstring tooLong = longest + L"x";
   const Case cases[] = {
       {"missing", std::nullopt, L"[WINHTTP] Redirect without a Location header."},
-      {"relative", L"/f/next.exe", L"[WINHTTP] Invalid redirect location: /f/next.exe"},
-      {"bare name", L"next.exe", L"[WINHTTP] Invalid redirect location: next.exe"},
+      {"empty", L"", L"[WINHTTP] Invalid redirect location: "},
+      {"line break", L"/a\r\nX: 1", L"[WINHTTP] Invalid redirect location: /a\r\nX: 1"},
       {"other scheme", L"ftp://files.test/next.exe",
        L"[WINHTTP] Invalid redirect location: ftp://files.test/next.exe"},
       {"no host", L"https:///next.exe", L"[WINHTTP] Invalid redirect location: https:///next.exe"},
@@ -167,6 +229,20 @@ TEST_F(WinHttpClientTest, UnusableLocationsAreNeverFollowed) {
   web.answers[kUrl] = {ScriptedAnswer::Redirect(longest)};
   web.answers[longest] = {ScriptedAnswer::Ok("ok")};
   EXPECT_TRUE(Fetch().ok) << "259 characters fit the buffer";
+}
+
+TEST_F(WinHttpClientTest, ReadsAtMostOneBlockIntoOneBufferWhateverIsAvailable) {
+  // An available count of 4 GiB - 1 is no allocation size (and + 1 would
+  // wrap a 32-bit size_t): reads stay within one 64 KiB block.
+  ScriptedAnswer answer = ScriptedAnswer::Ok(Body(200000));
+  Serve(kUrl, answer);
+  http.claimedAvailable = 0xFFFFFFFFu;
+  const DownloadResult result = Fetch();
+  EXPECT_TRUE(result.ok) << std::string(result.errorText.begin(), result.errorText.end());
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(200000));
+  ASSERT_EQ(http.readSizes.size(), 4u);
+  for (const std::uint32_t size : http.readSizes) EXPECT_EQ(size, kWinHttpReadBlock);
+  EXPECT_EQ(http.readBuffers.size(), 1u) << "one buffer for the whole transfer";
 }
 
 TEST_F(WinHttpClientTest, UnusableUrlFailsBeforeAnyConnection) {

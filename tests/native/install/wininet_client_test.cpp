@@ -25,20 +25,89 @@ TEST_F(WinInetClientTest, DownloadsTheBodyWithProgress) {
   // 4096-byte reads: a quarter each.
   EXPECT_EQ(progress.Percents(), (std::vector<std::uintptr_t>{25, 50, 75, 100, 100}));
   EXPECT_EQ(inet.agents, std::vector<std::wstring>{L""});
-  EXPECT_EQ(inet.urlFlags, std::vector<std::uint32_t>{platform::kInternetFlagReload});
+  // Redirects are this client's to follow, not WinINet's.
+  EXPECT_EQ(inet.urlFlags, std::vector<std::uint32_t>{platform::kInternetFlagReload |
+                                                      platform::kInternetFlagNoAutoRedirect});
   EXPECT_EQ(inet.openHandles, 0);
   EXPECT_EQ(streams.openFiles, 0);
 }
 
-TEST_F(WinInetClientTest, FollowsRedirectsOnItsOwn) {
-  web.answers[kUrl] = {ScriptedAnswer::Redirect(L"https://files.test/1")};
-  for (int i = 1; i < 7; ++i) {
-    web.answers[L"https://files.test/" + std::to_wstring(i)] = {
-        ScriptedAnswer::Redirect(L"https://files.test/" + std::to_wstring(i + 1))};
+TEST_F(WinInetClientTest, FollowsFiveRedirectsByHandAndFailsOnTheSixth) {
+  auto chain = [&](int hops) {
+    web.answers.clear();
+    web.requested.clear();
+    web.answers[kUrl] = {ScriptedAnswer::Redirect(L"https://files.test/1")};
+    for (int i = 1; i < hops; ++i) {
+      // Relative and absolute locations taking turns.
+      web.answers[L"https://files.test/" + std::to_wstring(i)] = {ScriptedAnswer::Redirect(
+          (i % 2 ? L"/" : L"https://files.test/") + std::to_wstring(i + 1), 301 + i % 2)};
+    }
+    web.answers[L"https://files.test/" + std::to_wstring(hops)] = {ScriptedAnswer::Ok("end")};
+  };
+  chain(5);
+  const DownloadResult five = Fetch();
+  EXPECT_TRUE(five.ok) << std::string(five.errorText.begin(), five.errorText.end());
+  EXPECT_EQ(Content(InWork(L"setup.exe")), "end");
+  EXPECT_EQ(inet.openedUrls.size(), 6u);
+
+  chain(6);
+  EXPECT_EQ(Fetch().errorText, L"[WININET] Too many redirects.");
+  EXPECT_EQ(web.requested.back(), L"https://files.test/5");
+  EXPECT_EQ(inet.openHandles, 0);
+}
+
+TEST_F(WinInetClientTest, NeverContinuesFromHttpsOnPlainHttp) {
+  struct Case {
+    const char* name;
+    std::wstring start;
+    std::wstring location;
+    std::wstring target;   // what the location resolves to
+    std::wstring failure;  // empty: followed
+  };
+  const Case cases[] = {
+      {"https down to http", kUrl, L"http://files.test:8080/f/setup.exe",
+       L"http://files.test:8080/f/setup.exe",
+       L"[WININET] Redirect from HTTPS to plain HTTP refused: http://files.test:8080/f/setup.exe"},
+      {"http up to https", L"http://files.test:8080/f/setup.exe", L"https://files.test/f/s.exe",
+       L"https://files.test/f/s.exe", L""},
+      {"relative on https stays https", kUrl, L"/g/setup.exe", L"https://files.test/g/setup.exe",
+       L""},
+      {"scheme-relative", kUrl, L"//mirror.test/m.exe", L"https://mirror.test/m.exe", L""},
+      {"other scheme", kUrl, L"ftp://files.test/a", L"ftp://files.test/a",
+       L"[WININET] Invalid redirect location: ftp://files.test/a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    web.answers.clear();
+    web.requested.clear();
+    web.answers[c.start] = {ScriptedAnswer::Redirect(c.location)};
+    web.answers[c.target] = {ScriptedAnswer::Ok("moved")};
+    const DownloadResult result = Fetch(c.start);
+    EXPECT_EQ(result.errorText, c.failure);
+    if (c.failure.empty()) {
+      EXPECT_EQ(web.requested, (std::vector<std::wstring>{c.start, c.target}));
+      EXPECT_EQ(Content(InWork(L"setup.exe")), "moved");
+    } else {
+      EXPECT_EQ(web.requested, std::vector<std::wstring>{c.start});
+      EXPECT_EQ(Content(InWork(L"setup.exe")), "");
+    }
+    EXPECT_EQ(inet.openHandles, 0);
   }
-  web.answers[L"https://files.test/7"] = {ScriptedAnswer::Ok("seven hops")};
+}
+
+TEST_F(WinInetClientTest, UnusableLocations) {
+  ScriptedAnswer missing = ScriptedAnswer::Redirect(L"");
+  missing.location.reset();
+  Serve(kUrl, missing);
+  EXPECT_EQ(Fetch().errorText, L"[WININET] Redirect without a Location header.");
+  Serve(kUrl, ScriptedAnswer::Redirect(L"/" + std::wstring(2100, L'x')));
+  EXPECT_EQ(Fetch().errorText, L"[WININET] Redirect location is too long.");
+  // Longer than WinHTTP's 260 characters is still followed here.
+  const std::wstring longer = L"https://files.test/" + std::wstring(400, L'y');
+  Serve(kUrl, ScriptedAnswer::Redirect(longer));
+  Serve(longer, ScriptedAnswer::Ok("long"));
   EXPECT_TRUE(Fetch().ok);
-  EXPECT_EQ(Content(InWork(L"setup.exe")), "seven hops");
+  EXPECT_EQ(inet.openHandles, 0);
 }
 
 TEST_F(WinInetClientTest, OnlyStatus200IsAccepted) {

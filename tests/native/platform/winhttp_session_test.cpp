@@ -46,12 +46,15 @@ TEST(WindowsVersionRulesTest, AccessTypeProtocolsAndTheWindows7Gate) {
     std::uint32_t access, protocols;
   };
   const Case cases[] = {
-      {{5, 1, 2600, 3}, false, false, 4, 0xA0},
-      {{6, 0, 6002, 2}, false, false, 4, 0xA0},
-      {{6, 1, 7600, 0}, true, true, 0, 0xA0},
-      {{6, 1, 7601, 1}, true, false, 0, 0xAA0},
-      {{6, 2, 9200, 0}, false, false, 4, 0xAA0},
-      {{10, 0, 22631, 0}, false, false, 4, 0xAA0},
+      // TLS 1.0 alone where WinHTTP has nothing newer; TLS 1.1 and 1.2
+      // (without 1.0) from 7 SP1 on; SSL 3.0 (0x20) nowhere.
+      {{5, 1, 2600, 3}, false, false, 4, 0x80},
+      {{6, 0, 6002, 2}, false, false, 4, 0x80},
+      {{6, 1, 7600, 0}, true, true, 0, 0x80},
+      {{6, 1, 7601, 1}, true, false, 0, 0xA00},
+      {{6, 2, 9200, 0}, false, false, 4, 0xA00},
+      {{6, 3, 9600, 0}, false, false, 4, 0xA00},
+      {{10, 0, 22631, 0}, false, false, 4, 0xA00},
   };
   for (const Case& c : cases) {
     FakeSystemInfo system;

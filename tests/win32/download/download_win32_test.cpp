@@ -100,42 +100,115 @@ TEST_F(DownloadWin32, TargetFolderAndFileNames) {
   }
 }
 
-TEST_F(DownloadWin32, FiveRedirectsAreFollowedTheSixthFailsWinHttp) {
-  for (const Origin& origin : Origins()) {
-    for (const std::wstring kind : {L"redirect", L"redirect-301", L"redirect-307"}) {
-      SCOPED_TRACE(origin.name + " " + std::string(kind.begin(), kind.end()));
-      const std::wstring path = work.File(L"r.exe");
-      DownloadResult result =
-          manager->DownloadWithWinHttp(Url(origin, kind + L"/5/generated/777/r.exe"), nullptr, path);
-      EXPECT_TRUE(result.ok) << std::string(result.errorText.begin(), result.errorText.end());
-      EXPECT_EQ(ReadWholeFile(path), Pattern(777));
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+const wchar_t* Tag(Client client) {
+  return client == Client::WinHttp ? L"[WINHTTP] " : L"[WININET] ";
+}
 
-      result =
-          manager->DownloadWithWinHttp(Url(origin, kind + L"/6/generated/777/r.exe"), nullptr, path);
-      EXPECT_FALSE(result.ok);
-      EXPECT_EQ(result.errorText, L"[WINHTTP] Too many redirects.");
+TEST_F(DownloadWin32, FiveRedirectsAreFollowedTheSixthFails) {
+  for (const Origin& origin : Origins()) {
+    for (Client client : kClients) {
+      for (const std::wstring kind : {L"redirect", L"redirect-301", L"redirect-307"}) {
+        SCOPED_TRACE(origin.name + " " + Name(client) + " " + Narrow(kind));
+        const std::wstring path = work.File(L"r.exe");
+        DownloadResult result =
+            Fetch(client, Url(origin, kind + L"/5/generated/777/r.exe"), nullptr, path);
+        EXPECT_TRUE(result.ok) << Narrow(result.errorText);
+        EXPECT_EQ(ReadWholeFile(path), Pattern(777));
+
+        result = Fetch(client, Url(origin, kind + L"/6/generated/777/r.exe"), nullptr, path);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.errorText, Tag(client) + std::wstring(L"Too many redirects."));
+      }
     }
-    // WinINet follows redirects itself, so the whole download still succeeds.
+    // Both clients keep the limit, so the whole download fails.
     const DownloadResult whole =
         manager->Download({Url(origin, L"redirect/6/generated/777/r.exe"), L""}, nullptr, L"", true);
-    EXPECT_TRUE(whole.ok);
-    EXPECT_EQ(ReadWholeFile(work.File(L"r.exe")), Pattern(777));
+    EXPECT_FALSE(whole.ok);
+    EXPECT_EQ(whole.errorText, L"[WINHTTP] Too many redirects. [WININET] Too many redirects. ");
+    EXPECT_FALSE(FileExists(work.File(L"r.exe")));
   }
+}
+
+TEST_F(DownloadWin32, RelativeLocationsAreFollowed) {
+  for (const Origin& origin : Origins()) {
+    for (Client client : kClients) {
+      for (const std::wstring kind :
+           {L"relative-location", L"relative-path-location", L"scheme-relative-location"}) {
+        SCOPED_TRACE(origin.name + " " + Name(client) + " " + Narrow(kind));
+        const std::wstring path = work.File(L"rel.exe");
+        const DownloadResult result =
+            Fetch(client, Url(origin, L"pad/x/" + kind + L"/generated/4321/rel.exe"), nullptr, path);
+        EXPECT_TRUE(result.ok) << Narrow(result.errorText);
+        EXPECT_EQ(ReadWholeFile(path), Pattern(4321));
+      }
+    }
+    // The in-memory download (WinHTTP) too, a relative hop after an absolute one.
+    const DownloadManager::ByteBuffer bytes =
+        manager->DownloadToMemory(Url(origin, L"redirect/1/relative-path-location/generated/99/p"));
+    EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == Pattern(99)) << bytes.size();
+  }
+}
+
+TEST_F(DownloadWin32, HttpsIsNeverContinuedOnPlainHttp) {
+  const std::vector<Origin> origins = Origins();
+  ASSERT_EQ(origins.size(), 2u);
+  const Origin& secure = origins[0];
+  const Origin& plain = origins[1];
+  for (Client client : kClients) {
+    SCOPED_TRACE(Name(client));
+    const std::wstring path = work.File(L"d.exe");
+    // Straight down, and down after an upgrade from plain HTTP.
+    DownloadResult result = Fetch(client, Url(secure, L"to-http/generated/100/d.exe"), nullptr, path);
+    EXPECT_EQ(result.errorText, Tag(client) +
+                                    std::wstring(L"Redirect from HTTPS to plain HTTP refused: ") +
+                                    Url(plain, L"generated/100/d.exe"));
+    EXPECT_EQ(ReadWholeFile(path), "") << "not a byte from the plain-HTTP answer";
+    result = Fetch(client, Url(plain, L"to-https/to-http/generated/100/d.exe"), nullptr, path);
+    EXPECT_EQ(result.errorText, Tag(client) +
+                                    std::wstring(L"Redirect from HTTPS to plain HTTP refused: ") +
+                                    Url(plain, L"generated/100/d.exe"));
+
+    // Up from plain HTTP to HTTPS is fine.
+    result = Fetch(client, Url(plain, L"to-https/generated/100/d.exe"), nullptr, path);
+    EXPECT_TRUE(result.ok) << Narrow(result.errorText);
+    EXPECT_EQ(ReadWholeFile(path), Pattern(100));
+  }
+  EXPECT_TRUE(manager->DownloadToMemory(Url(secure, L"to-http/generated/100/p.png")).empty());
+  EXPECT_EQ(manager->DownloadToMemory(Url(plain, L"to-https/generated/100/p.png")).size(), 100u);
 }
 
 TEST_F(DownloadWin32, UnusableLocationsAreNotFollowed) {
   for (const Origin& origin : Origins()) {
     SCOPED_TRACE(origin.name);
     const std::wstring path = work.File(L"l.exe");
-    EXPECT_EQ(manager->DownloadWithWinHttp(Url(origin, L"no-location/generated/9/l.exe"), nullptr,
-                                           path).errorText,
-              L"[WINHTTP] Redirect without a Location header.");
-    EXPECT_EQ(manager->DownloadWithWinHttp(Url(origin, L"relative-location/generated/9/l.exe"),
-                                           nullptr, path).errorText,
-              L"[WINHTTP] Invalid redirect location: /f/generated/9/l.exe");
+    for (Client client : kClients) {
+      EXPECT_EQ(Fetch(client, Url(origin, L"no-location/generated/9/l.exe"), nullptr, path).errorText,
+                Tag(client) + std::wstring(L"Redirect without a Location header."));
+    }
     EXPECT_EQ(manager->DownloadWithWinHttp(Url(origin, L"long-location/generated/9/l.exe"), nullptr,
                                            path).errorText,
               L"[WINHTTP] Redirect location is too long.");
+    // WinINet takes locations of up to 2048 characters.
+    EXPECT_TRUE(manager->DownloadWithWinInet(Url(origin, L"long-location/generated/9/l.exe"),
+                                             nullptr, path).ok);
+  }
+}
+
+TEST_F(DownloadWin32, MemoryDownloadHoldsAtMostEightMebibytes) {
+  for (const Origin& origin : Origins()) {
+    SCOPED_TRACE(origin.name);
+    for (const std::wstring mode : {L"", L"chunked/"}) {
+      const std::size_t limit = 8 * 1024 * 1024;
+      EXPECT_EQ(manager->DownloadToMemory(
+                           Url(origin, mode + L"generated/" + std::to_wstring(limit) + L"/p.png"))
+                    .size(),
+                limit);
+      EXPECT_TRUE(manager
+                      ->DownloadToMemory(Url(
+                          origin, mode + L"generated/" + std::to_wstring(limit + 1) + L"/p.png"))
+                      .empty());
+    }
   }
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -155,13 +156,41 @@ class CountingClock final : public platform::Clock {
   void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
 };
 
+// The real system, but with another name for the running executable: the
+// download code comes from that name, and renaming the test program itself
+// would break its ctest registration.
+class RenamedExecutable final : public platform::SystemInfo {
+ public:
+  explicit RenamedExecutable(std::wstring path) : path_(std::move(path)) {}
+  bool QueryOsVersion(platform::OsVersion& version) override {
+    return real_.QueryOsVersion(version);
+  }
+  bool QueryWow64(bool& wow64) override { return real_.QueryWow64(wow64); }
+  std::wstring OwnExecutablePath() override { return path_; }
+  bool QueryOwnFileVersion(platform::FileVersion& version) override {
+    return real_.QueryOwnFileVersion(version);
+  }
+  bool DownloadsFolder(std::wstring& path) override { return real_.DownloadsFolder(path); }
+  bool CsidlFolder(int csidl, std::wstring& path) override {
+    return real_.CsidlFolder(csidl, path);
+  }
+  bool VersionAtLeast(std::uint32_t major, std::uint32_t minor,
+                      std::uint16_t servicePack) override {
+    return real_.VersionAtLeast(major, minor, servicePack);
+  }
+
+ private:
+  platform::SystemInfo& real_ = w::System();
+  std::wstring path_;
+};
+
 class ConfigurationRequestWin32 : public JsonClientWin32 {
  protected:
   void TearDown() override {
     if (settings_ && !settings_->workFolder.empty()) RemoveDirectoryW(settings_->workFolder.c_str());
   }
 
-  json Fetch(const std::wstring& url) {
+  json Fetch(const std::wstring& url, platform::SystemInfo& system = w::System()) {
     ProductConstants constants;
     constants.wizardName = L"ISV";
     constants.productId = L"PellioClassic";
@@ -173,13 +202,15 @@ class ConfigurationRequestWin32 : public JsonClientWin32 {
                                          w::SystemClock(), w::MessageBoxes()});
     settings_->configUrl = url;
     settings_->localeName = L"de-DE";
+    settings_->publisher = publisher_;
     ApiManager api([this] { return settings_; },
-                   ApiPlatform{client, w::System(), w::TextCodePages(), clock_});
+                   ApiPlatform{client, system, w::TextCodePages(), clock_});
     return api.GetConfiguration();
   }
 
   CountingClock clock_;
   std::shared_ptr<ConfigurationManager> settings_;
+  std::wstring publisher_ = L"Varnex";
 };
 
 TEST_F(ConfigurationRequestWin32, BusyAnswerThenTheConfiguration) {
@@ -203,6 +234,38 @@ TEST_F(ConfigurationRequestWin32, ThreeNotFoundAnswersStillGiveTheirJson) {
   EXPECT_EQ(document, json::parse("{\"l\":\"DE\",\"o\":[]}"));
   EXPECT_EQ(clock_.waits, std::vector<std::uint32_t>(3, 5000));
   EXPECT_EQ(ReceivedRequests("/o/missing").size(), 3u);
+}
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+bool IsUtf8(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                         static_cast<int>(text.size()), nullptr, 0);
+  return text.empty() || length > 0;
+}
+
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  }
+  return bytes;
+}
+
+TEST_F(ConfigurationRequestWin32, NonAsciiNamesReachTheServerAsUtf8) {
+  // What the ANSI code page made of these used to stop the request before
+  // it was sent (the JSON library refuses to write bytes that are not UTF-8).
+  RenamedExecutable renamed(L"C:\\Users\\u\\Downloads\\Pellio_ab1-cd\u00e9.exe");
+  publisher_ = L"V\u00e4rnex \u4e2d";
+  ASSERT_NO_THROW(Fetch(L"https://localhost/o/echo", renamed));
+  const std::vector<json> received = ReceivedRequests("/o/echo");
+  ASSERT_FALSE(received.empty());
+  const std::string body = FromHex(received.back()["body_hex"].get<std::string>());
+  EXPECT_TRUE(IsUtf8(body)) << received.back()["body_hex"];
+  const json sent = json::parse(body);
+  EXPECT_EQ(sent["u"], "ab1-cd\xC3\xA9");
+  EXPECT_EQ(sent["a"], "V\xC3\xA4rnex \xE4\xB8\xAD");
+  EXPECT_EQ(sent["i"], "PellioClassic");
 }
 
 }  // namespace
