@@ -9,7 +9,10 @@
 // shipped branded ISV wizard. The UI driver picks a page by posting the
 // system command 0x7000 + 16 * index (the index in the order below), or
 // 0x7FF0 for the error page with the download error texts; 0x7FE0 raises an
-// application message box from a worker thread, as the logic raises its own.
+// application message box from a worker thread, as the logic raises its own;
+// 0x7FD0 reports in an application message box how many entries of the
+// system menu carry the close command (a menu cannot be read from another
+// process under Wine).
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -31,6 +34,7 @@ using platform::win32::SystemProcedure;
 constexpr WPARAM kShowPage = 0x7000;
 constexpr WPARAM kShowError = 0x7FF0;
 constexpr WPARAM kRaiseMessageBox = 0x7FE0;
+constexpr WPARAM kCountCloseEntries = 0x7FD0;
 
 class CPageGallery : public CVellamDlg {
  public:
@@ -58,6 +62,14 @@ class CPageGallery : public CVellamDlg {
   }
 
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == WM_SYSCOMMAND && wParam == kCountCloseEntries) {
+      HMENU menu = GetSystemMenu(hwnd(), FALSE);
+      int count = 0;
+      for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) count += GetMenuItemID(menu, i) == SC_CLOSE;
+      platform::win32::MessageBoxes().ShowMessage(L"Close entries: " + std::to_wstring(count), L"",
+                                                  platform::kMbOk);
+      return true;
+    }
     if (message == WM_SYSCOMMAND && wParam == kRaiseMessageBox) {
       std::thread([] {
         platform::win32::MessageBoxes().ShowMessage(L"A message from the page gallery", L"",
