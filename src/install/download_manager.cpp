@@ -1,7 +1,5 @@
 #include "install/download_manager.h"
 
-#include <exception>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -41,6 +39,22 @@ class ManagerSteps final : public DownloadSteps {
   bool useWorkFolder_;
 };
 
+// Calls `callback` with `bytes`, or with an empty buffer for a failed
+// download while the wizard is not closing. Nothing escapes.
+void Deliver(const DownloadManager& manager, const DownloadManager::MemoryCallback& callback,
+             std::unique_ptr<DownloadManager::ByteBuffer> bytes) noexcept {
+  try {
+    if (!bytes && !manager.stopRequested) bytes = std::make_unique<DownloadManager::ByteBuffer>();
+  } catch (...) {
+    bytes.reset();
+  }
+  try {
+    if (callback) callback(std::move(bytes));
+  } catch (...) {
+    // A completion that throws has nobody to tell; it must not end the process.
+  }
+}
+
 }  // namespace
 
 DownloadManager::DownloadManager(std::shared_ptr<ConfigurationManager> settings,
@@ -72,22 +86,22 @@ DownloadManager::ByteBuffer DownloadManager::DownloadToMemory(const std::wstring
 }
 
 void DownloadManager::DownloadToMemoryAsync(const std::wstring& url, MemoryCallback callback) {
-  auto deliver = [](DownloadManager& manager, const std::wstring& target,
-                    const MemoryCallback& done) {
-    std::unique_ptr<ByteBuffer> bytes;
-    try {
-      ByteBuffer buffer = manager.DownloadToMemory(target);
-      if (!manager.stopRequested) bytes = std::make_unique<ByteBuffer>(std::move(buffer));
-    } catch (const std::exception&) {
-      if (!manager.stopRequested) bytes = std::make_unique<ByteBuffer>();
-    }
-    if (done) done(std::move(bytes));
-  };
   std::shared_ptr<DownloadManager> self = shared_from_this();
   try {
-    std::thread([self, url, callback, deliver] { deliver(*self, url, callback); }).detach();
-  } catch (const std::system_error&) {
-    if (callback) callback(stopRequested ? nullptr : std::make_unique<ByteBuffer>());
+    std::thread([self, url, callback] {
+      // Nothing may leave a detached thread: that would end the process.
+      std::unique_ptr<ByteBuffer> bytes;
+      try {
+        ByteBuffer buffer = self->DownloadToMemory(url);
+        if (!self->stopRequested) bytes = std::make_unique<ByteBuffer>(std::move(buffer));
+      } catch (...) {
+        bytes.reset();
+      }
+      Deliver(*self, callback, std::move(bytes));
+    }).detach();
+  } catch (...) {
+    // No thread (or no memory to start one): the caller still gets its answer.
+    Deliver(*this, callback, nullptr);
   }
 }
 

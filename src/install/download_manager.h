@@ -56,7 +56,10 @@ class DownloadManager : public std::enable_shared_from_this<DownloadManager> {
   // thread. The manager must be owned by a shared_ptr (it is kept alive by
   // the thread). Should no thread be available the callback runs on the
   // caller's thread with an empty buffer, so a caller counting completions
-  // is never left waiting.
+  // is never left waiting. A download that throws ends as a failed one (an
+  // empty buffer); an exception from the callback is swallowed. The
+  // callback may run after its requester is gone: it holds shared state
+  // (platform/post_target.h), never a page or window.
   void DownloadToMemoryAsync(const std::wstring& url, MemoryCallback callback);
 
   // The target folder joined with the URL's or the given file name (made

@@ -1,4 +1,5 @@
-// Message boxes raised by logic that runs outside any window.
+// Message boxes raised by logic that runs outside any window: the
+// application's message boxes.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,9 @@ constexpr int kIdCancel = 2;
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // MessageBoxW without an owner; returns the pressed button's id.
+  // MessageBoxW, owned by the wizard window while it exists; an empty
+  // caption stands for the application's title. Returns the pressed
+  // button's id. Any thread.
   virtual int ShowMessage(const std::wstring& text, const std::wstring& caption,
                           std::uint32_t flags) = 0;
 };

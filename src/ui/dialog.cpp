@@ -1,5 +1,6 @@
 #include "ui/dialog.h"
 
+#include "platform/win32/window_post_target.h"
 #include "ui/control.h"
 
 #include <cstring>
@@ -35,6 +36,7 @@ Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(
 
 Dialog::~Dialog() {
   if (hwnd_ && !modal_) ::DestroyWindow(hwnd_);
+  postTarget_->Clear();
   if (background_) DeleteObject(background_);
 }
 
@@ -156,6 +158,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     self = reinterpret_cast<Dialog*>(lParam);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    // A fresh target per window: a late completion meant for an earlier
+    // window of this object never reaches this one.
+    self->postTarget_->Clear();
+    self->postTarget_ = platform::win32::MakeWindowPostTarget(hwnd);
   } else {
     self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   }
@@ -164,6 +170,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->hwnd_ = nullptr;
+    self->postTarget_->Clear();
   }
   return result;
 }

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "platform/post_target.h"
 
 namespace ui {
 
@@ -37,6 +40,12 @@ class Dialog {
   void SetItemText(int id, const std::wstring& text) const;
   std::wstring ItemText(int id) const;
   void ShowItem(int id, bool visible) const;
+
+  // Where a completion that may run after this window is gone posts its
+  // message: it keeps a copy of this pointer, never the window or this
+  // object. Bound to the window from its initialisation, cleared while the
+  // window is destroyed; before that it posts nothing.
+  const std::shared_ptr<PostTarget>& postTarget() const { return postTarget_; }
 
  protected:
   virtual BOOL OnInitDialog() { return TRUE; }
@@ -71,6 +80,7 @@ class Dialog {
   INT_PTR result_ = -1;
   HBRUSH background_ = nullptr;
   COLORREF backgroundColour_ = 0;
+  std::shared_ptr<PostTarget> postTarget_ = std::make_shared<PostTarget>();
 };
 
 }  // namespace ui

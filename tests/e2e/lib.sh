@@ -76,6 +76,13 @@ e2e_wait_exit() {
   echo running
 }
 
+# The wizards' working folders (ISV*.tmp) in the temporary folder of the
+# prefix's user, one per line, sorted.
+e2e_work_folders() { ls -d "$E2E_PREFIX"/drive_c/users/*/Temp/ISV*.tmp 2>/dev/null | sort || true; }
+
+# The working folder made since BEFORE (an earlier e2e_work_folders).
+e2e_new_work_folder() { comm -13 <(echo "$1") <(e2e_work_folders) | head -1; }
+
 e2e_screenshot() {
   import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null ||
     echo "screenshot $1 failed"

@@ -8,18 +8,24 @@
 // DLM: the plain (unbranded) DLM wizard's texts and pages instead of the
 // shipped branded ISV wizard. The UI driver picks a page by posting the
 // system command 0x7000 + 16 * index (the index in the order below), or
-// 0x7FF0 for the error page with the download error texts.
+// 0x7FF0 for the error page with the download error texts; 0x7FE0 raises an
+// application message box from a worker thread, as the logic raises its own;
+// 0x7FD0 reports in an application message box how many entries of the
+// system menu carry the close command (a menu cannot be read from another
+// process under Wine).
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
+#include <thread>
 
 #include "app/win32/singletons.h"
 #include "app/win32/vellam_dlg.h"
 #include "pages/page_factory.h"
 #include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -27,6 +33,8 @@ using platform::win32::SystemProcedure;
 
 constexpr WPARAM kShowPage = 0x7000;
 constexpr WPARAM kShowError = 0x7FF0;
+constexpr WPARAM kRaiseMessageBox = 0x7FE0;
+constexpr WPARAM kCountCloseEntries = 0x7FD0;
 
 class CPageGallery : public CVellamDlg {
  public:
@@ -54,6 +62,21 @@ class CPageGallery : public CVellamDlg {
   }
 
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == WM_SYSCOMMAND && wParam == kCountCloseEntries) {
+      HMENU menu = GetSystemMenu(hwnd(), FALSE);
+      int count = 0;
+      for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) count += GetMenuItemID(menu, i) == SC_CLOSE;
+      platform::win32::MessageBoxes().ShowMessage(L"Close entries: " + std::to_wstring(count), L"",
+                                                  platform::kMbOk);
+      return true;
+    }
+    if (message == WM_SYSCOMMAND && wParam == kRaiseMessageBox) {
+      std::thread([] {
+        platform::win32::MessageBoxes().ShowMessage(L"A message from the page gallery", L"",
+                                                    platform::kMbOk);
+      }).detach();
+      return true;
+    }
     if (message == WM_SYSCOMMAND && wParam == kShowError) {
       auto& texts = *languageManager();
       ShowErrorPage(texts.GetText("PAGE_DOWNLOAD_ERROR_TITLE"), texts.GetText("PAGE_DOWNLOAD_ERROR_DESC"));
@@ -96,5 +119,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     gallery.DoModal();
   }
   platform::win32::StopGdiplus(token);
-  return 0;
+  // As the installer ends: no process-wide object is destroyed under a worker.
+  ExitProcess(0);
 }

@@ -22,9 +22,16 @@
 //   combo-selected ID           text of the selected entry of combo box ID
 //   select ID INDEX             select entry INDEX of combo box ID as a user would
 //   syscommand CMD              post WM_SYSCOMMAND CMD (decimal or 0x..) to the wizard
+//   command ID                  post WM_COMMAND ID (BN_CLICKED, no control) to the wizard
+//   send-command ID             the same, sent: returns once the wizard has handled it
+//                               (only for a command that opens no modal window)
+//   key VK                      post a key press VK (e.g. 0x1B, Escape) to the wizard itself
 //   close                       post WM_CLOSE to the wizard (the close box)
 //   has-sysmenu-item CMD        "1" when the wizard's system menu has command CMD
+//   enabled                     "1" when the wizard takes input, "0" when it is disabled
 //   messagebox                  wait for a message box; print "caption|text"
+//   messagebox-owner            wait for a message box; print its owner's caption, quoted
+//                               ("" when it has no owner)
 //   answer ID                   wait for a message box and press its button ID
 //   dialog TITLE ID             text of control ID in the top-level dialog TITLE
 //   press-dialog TITLE ID       press button ID in the top-level dialog TITLE
@@ -217,12 +224,17 @@ int Run(int argc, char** argv) {
   if (command == "wait-gone") {
     return WaitFor([] { return FindWizard() == nullptr; }) ? 0 : Fail("wizard still open");
   }
-  if (command == "messagebox" || command == "answer") {
+  if (command == "messagebox" || command == "messagebox-owner" || command == "answer") {
     HWND box = nullptr;
     WaitFor([&] { return (box = FindMessageBox()) != nullptr; });
     if (!box) return Fail("no message box");
     if (command == "messagebox") {
       Print(WindowText(box) + L"|" + WindowText(GetDlgItem(box, 0xFFFF)));
+      return 0;
+    }
+    if (command == "messagebox-owner") {
+      HWND owner = GetWindow(box, GW_OWNER);
+      Print(owner ? L"\"" + WindowText(owner) + L"\"" : L"");
       return 0;
     }
     if (!needArgs(1)) return Fail("answer needs a button id");
@@ -261,6 +273,31 @@ int Run(int argc, char** argv) {
   if (command == "syscommand") {
     if (!needArgs(1)) return Fail("syscommand needs a command");
     PostMessageW(wizard, WM_SYSCOMMAND, ParseNumber(argv[1]), 0);
+    return 0;
+  }
+  if (command == "command" || command == "send-command") {
+    if (!needArgs(1)) return Fail("command needs an id");
+    const WPARAM wParam = MAKEWPARAM(ParseNumber(argv[1]), BN_CLICKED);
+    if (command == "command") {
+      PostMessageW(wizard, WM_COMMAND, wParam, 0);
+      return 0;
+    }
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(wizard, WM_COMMAND, wParam, 0, SMTO_ABORTIFHUNG, g_timeout,
+                               &ignored)
+               ? 0
+               : Fail("the wizard did not handle the command");
+  }
+  if (command == "enabled") {
+    Print(IsWindowEnabled(wizard) ? L"1" : L"0");
+    return 0;
+  }
+  if (command == "key") {
+    if (!needArgs(1)) return Fail("key needs a virtual-key code");
+    // To the wizard window itself: a key inside a page belongs to the page.
+    const WPARAM key = ParseNumber(argv[1]);
+    PostMessageW(wizard, WM_KEYDOWN, key, 1);
+    PostMessageW(wizard, WM_KEYUP, key, 0xC0000001);
     return 0;
   }
   if (command == "has-sysmenu-item") {

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/win32/singletons.h"
 #include "app/win32/vellam_dlg.h"
 #include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
@@ -38,8 +37,9 @@ bool CVellamApp::InitInstance() {
   gdiplusToken_ = token;
 
   {
+    // The dialog takes the settings object (and its page colour) itself, once
+    // it holds the single-instance mutex.
     CVellamDlg dialog(nullptr);
-    dialog.SetBackgroundColor(GetConfigurationManager()->pageColour);
     dialog.DoModal();
   }
   return false;

@@ -5,6 +5,7 @@
 #include "app/working_folder_cleanup.h"
 #include "install/win32/download_manager_win32.h"
 #include "pages/page_factory.h"
+#include "platform/win32/message_boxes.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -26,19 +27,14 @@ void DeleteWorkingFolder(const ConfigurationManager& settings) {
 
 }  // namespace
 
-CVellamDlg::CVellamDlg(HWND parent)
-    : ui::Dialog(103, parent),
-      settings_(GetConfigurationManager()),
-      languageManager_(std::make_shared<LanguageManager>(
-          *settings_, LanguagePlatform{platform::win32::OwnResources(), platform::win32::Locales(),
-                                       platform::win32::MessageBoxes()})) {
+CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(103, parent) {
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
 }
 
 CVellamDlg::~CVellamDlg() {
   // No decoded picture may outlive GDI+, which the application shuts down
   // after this dialog is gone.
-  settings_->logoImage.reset();
+  if (settings_) settings_->logoImage.reset();
   headerIcon_.SetImage(nullptr);
   pages_.clear();
   errorPage_.reset();
@@ -47,6 +43,8 @@ CVellamDlg::~CVellamDlg() {
 }
 
 BOOL CVellamDlg::OnInitDialog() {
+  // Until this window is destroyed, every box the logic raises is its own.
+  platform::win32::SetMessageBoxOwner(hwnd());
   wchar_t aboutText[256] = {};
   if (LoadStringW(GetModuleHandleW(nullptr), 101, aboutText, 256) > 0) {
     HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
@@ -64,6 +62,13 @@ BOOL CVellamDlg::OnInitDialog() {
     return FALSE;
   }
 
+  // Only now: the settings object creates the working folder.
+  settings_ = GetConfigurationManager();
+  languageManager_ = std::make_shared<LanguageManager>(
+      *settings_, LanguagePlatform{platform::win32::OwnResources(), platform::win32::Locales(),
+                                   platform::win32::MessageBoxes()});
+  SetBackgroundColor(settings_->pageColour);
+
   auto& settings = settings_;
   std::wstring caption;
   if (settings->wizardType == kWizardDlm) {
@@ -71,7 +76,8 @@ BOOL CVellamDlg::OnInitDialog() {
   } else if (settings->wizardType == kWizardIsv) {
     caption = settings->productTitle + L" ";
   } else {
-    MessageBoxW(hwnd(), L"Invalid wizard type", nullptr, MB_ICONSTOP | MB_SYSTEMMODAL);
+    platform::win32::MessageBoxes().ShowMessage(L"Invalid wizard type", L"",
+                                                platform::kMbIconStop | platform::kMbSystemModal);
     EndDialog(1);
     return FALSE;
   }
@@ -174,7 +180,14 @@ void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& te
 }
 
 void CVellamDlg::AppendCloseToSystemMenu() {
+  // A second error or finish must not add a second entry.
+  if (SystemMenuHasClose()) return;
   AppendMenuW(GetSystemMenu(hwnd(), FALSE), MF_STRING, SC_CLOSE, L"Close");
+}
+
+bool CVellamDlg::SystemMenuHasClose() const {
+  return GetMenuState(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND) !=
+         static_cast<UINT>(-1);
 }
 
 void CVellamDlg::OnButtonPressed(ButtonType button) {
@@ -183,6 +196,8 @@ void CVellamDlg::OnButtonPressed(ButtonType button) {
       NavigateToPage(currentPageIndex_ + 1);
       break;
     case ButtonType::Close:
+      // The error page's Close: no question, but nothing left behind either.
+      DeleteWorkingFolder(*settings_);
       EndDialog(1);
       break;
     case ButtonType::Finish:
@@ -202,7 +217,17 @@ bool CVellamDlg::OnCommand(int id, int notifyCode) {
   return false;
 }
 
+void CVellamDlg::OnCancel() {
+  // While a download page has taken the close box away, Escape cannot end
+  // the wizard either.
+  if (SystemMenuHasClose()) OnClose();
+}
+
 void CVellamDlg::OnClose() {
+  if (!settings_) {  // initialisation ended the dialog before any page existed
+    EndDialog(IDCANCEL);
+    return;
+  }
   if (!errorShown_) {
     const size_t pageCount = pages_.size();
     // Two pages means loading has not completed: the loading page is not the end.
@@ -222,7 +247,8 @@ void CVellamDlg::OnClose() {
   GetDownloadManager()->stopRequested = true;
   // The event reports of the shown offers and the main product come here.
   DeleteWorkingFolder(*settings_);
-  ui::Dialog::OnClose();
+  // The framework's own close handling would come back through OnCancel.
+  EndDialog(IDCANCEL);
 }
 
 HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
@@ -236,6 +262,9 @@ HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
 bool CVellamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
   result = 0;
   switch (message) {
+    case WM_DESTROY:
+      platform::win32::ClearMessageBoxOwner(hwnd());
+      return false;
     case WM_SYSCOMMAND:
       return OnSysCommand(wParam);
     case WM_PAINT:

@@ -35,6 +35,8 @@ class CVellamDlg : public ui::Dialog {
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int notifyCode) override;
   void OnOK() override {}  // Enter never closes the wizard
+  // Escape and IDCANCEL: the close box's path, never around it.
+  void OnCancel() override;
   void OnClose() override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -44,10 +46,14 @@ class CVellamDlg : public ui::Dialog {
   bool OnPaint();
   bool ClaimSingleInstance();
   void AppendCloseToSystemMenu();
+  bool SystemMenuHasClose() const;
   bool CurrentIndexValid() const { return currentPageIndex_ < pages_.size(); }
   RECT PageRectangle() const;
 
-  // Held first so it outlives every page registered with the language manager.
+  // Held first so it outlives every page registered with the language
+  // manager. Both are taken only once this copy holds the single-instance
+  // mutex: the settings object creates the working folder, which a refused
+  // copy must not leave behind.
   std::shared_ptr<ConfigurationManager> settings_;
   std::shared_ptr<LanguageManager> languageManager_;
   HICON icon_ = nullptr;

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
-#include <thread>
 #include <memory>
+#include <stdexcept>
+#include <thread>
 
 #include "download_fixture.h"
 #include "install/download_clients.h"
@@ -228,6 +230,67 @@ TEST_F(DownloadManagerTest, AsyncDeliversNothingWhenClosing) {
   manager->stopRequested = true;
   std::thread::id thread;
   EXPECT_EQ(Deliver(*manager, kPicture, thread), nullptr);
+}
+
+// Whatever a download throws, standard or not, ends as a failed download:
+// an empty buffer, or nothing while the wizard closes.
+TEST_F(DownloadManagerTest, AsyncTurnsAnythingThrownIntoAFailedDownload) {
+  struct Case {
+    const char* name;
+    std::function<void()> fault;
+    bool closing;
+  };
+  const Case cases[] = {
+      {"standard exception", [] { throw std::runtime_error("broken"); }, false},
+      {"anything else", [] { throw 42; }, false},
+      {"anything else while closing", [] { throw 42; }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    manager->stopRequested = false;
+    web.answers[kPicture] = {ScriptedAnswer::Ok("picture")};
+    http.beforeRead = [&] {
+      if (c.closing) manager->stopRequested = true;
+      c.fault();
+    };
+    std::thread::id thread;
+    auto bytes = Deliver(*manager, kPicture, thread);
+    if (c.closing) {
+      EXPECT_EQ(bytes, nullptr);
+    } else {
+      ASSERT_TRUE(bytes);
+      EXPECT_TRUE(bytes->empty());
+    }
+  }
+}
+
+// Fulfils its promise when the last copy of the callback holding it is gone,
+// that is when the worker thread has finished with the callback.
+struct Released {
+  std::promise<void> done;
+  ~Released() { done.set_value(); }
+};
+
+// A callback that throws must not end the process (std::terminate would end
+// this test program); the manager keeps working afterwards.
+TEST_F(DownloadManagerTest, AsyncSurvivesACallbackThatThrows) {
+  const std::function<void()> faults[] = {[] { throw std::runtime_error("broken"); },
+                                          [] { throw 42; }};
+  for (const auto& fault : faults) {
+    web.answers[kPicture] = {ScriptedAnswer::Ok("picture")};
+    auto released = std::make_shared<Released>();
+    auto finished = released->done.get_future();
+    manager->DownloadToMemoryAsync(
+        kPicture, [released = std::move(released), fault](std::unique_ptr<DownloadManager::ByteBuffer>) {
+          fault();
+        });
+    finished.wait();
+  }
+  web.answers[kPicture] = {ScriptedAnswer::Ok("picture")};
+  std::thread::id thread;
+  auto bytes = Deliver(*manager, kPicture, thread);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "picture");
 }
 
 }  // namespace

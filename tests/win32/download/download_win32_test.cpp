@@ -11,6 +11,7 @@
 
 #include "download_support.h"
 #include "install/win32/window_progress_sink.h"
+#include "platform/win32/window_post_target.h"
 
 namespace download_tests {
 namespace {
@@ -55,7 +56,7 @@ TEST_F(DownloadWin32, FileArrivesWithProgressInTheWindow) {
     for (Client client : kClients) {
       SCOPED_TRACE(origin.name + " " + Name(client));
       ProgressWindow window;
-      WindowProgressSink sink(window.handle());
+      WindowProgressSink sink(platform::win32::MakeWindowPostTarget(window.handle()));
       const std::wstring path = work.File(L"setup.exe");
       const DownloadResult result =
           Fetch(client, Url(origin, L"generated/" + std::to_wstring(size) + L"/setup.exe"), &sink,
@@ -252,7 +253,7 @@ TEST_F(DownloadWin32, WithoutContentLengthOneNoticeAndNoProgress) {
       for (Client client : kClients) {
         SCOPED_TRACE(origin.name + " " + Name(client) + " " + std::string(mode.begin(), mode.end()));
         ProgressWindow window;
-        WindowProgressSink sink(window.handle());
+        WindowProgressSink sink(platform::win32::MakeWindowPostTarget(window.handle()));
         const std::wstring path = work.File(L"n.exe");
         const DownloadResult result =
             Fetch(client, Url(origin, mode + L"/generated/300000/n.exe"), &sink, path);
@@ -293,7 +294,7 @@ TEST_F(DownloadWin32, StopFlagEndsWinHttpAtTheNextChunkButNotWinInet) {
     ProgressWindow window([&](const ProgressWindow::Message& m) {
       if (m.message == kWmDownloadProgress) stopping->stopRequested = true;
     });
-    WindowProgressSink sink(window.handle());
+    WindowProgressSink sink(platform::win32::MakeWindowPostTarget(window.handle()));
     const std::wstring path = work.File(L"slow.exe");
     const std::wstring url = Url(origin, L"slow/1000000/generated/4000000/slow.exe");
     const DownloadResult stopped = stopping->DownloadWithWinHttp(url, &sink, path);
