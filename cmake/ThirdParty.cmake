@@ -7,6 +7,12 @@ if(NOT EXISTS ${json_include}/nlohmann)
 endif()
 add_library(vellam_json INTERFACE)
 target_include_directories(vellam_json SYSTEM INTERFACE ${json_include})
+# Text in and out only: the library's stream operators would bring the whole
+# of <istream>/<ostream> and the locale machinery into the installer. (The
+# native tools and tests may stream.)
+if(WIN32)
+  target_compile_definitions(vellam_json INTERFACE JSON_NO_IO)
+endif()
 
 # tinyxml2: the system library natively; its own source (fetched by
 # scripts/setup) for the cross build.

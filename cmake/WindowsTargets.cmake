@@ -18,6 +18,7 @@ function(vellam_add_installer target wizard)
   add_executable(${target} WIN32
     ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
     ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp
+    ${PROJECT_SOURCE_DIR}/src/app/win32/terminate_handler.cpp
     ${rc_sources})
   target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
                              ${PROJECT_SOURCE_DIR}/src/locale/resources)
@@ -34,9 +35,16 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(pe_kind "PE32+ executable (GUI) x86-64")
 endif()
+# The size budget holds for the shipped i686 build only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(size_budget ${VELLAM_SIZE_BUDGET})
+else()
+  set(size_budget "")
+endif()
 foreach(installer Vellam VellamDLM)
   add_test(NAME ${installer}_imports_and_hardening
-           COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe $<TARGET_FILE:${installer}> ${pe_kind})
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe $<TARGET_FILE:${installer}> ${pe_kind}
+                   ${size_budget})
 endforeach()
 
 # Everything that runs under Wine lives in the x86-64 build (see

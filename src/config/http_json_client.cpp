@@ -4,18 +4,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <ostream>
 #include <utility>
 
 #include "config/vellam_exception.h"
 #include "platform/winhttp_session.h"
 
-HttpJsonClient::HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system)
-    : http_(http), system_(system), diagnostics_(nullptr) {}
-
 HttpJsonClient::HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system,
-                               std::ostream& diagnostics)
-    : http_(http), system_(system), diagnostics_(&diagnostics) {}
+                               DiagnosticSink diagnostics)
+    : http_(http), system_(system), diagnostics_(std::move(diagnostics)) {}
 
 bool HttpJsonClient::SendJson(const std::wstring& url, const std::string& body,
                               const HeaderList& headers, std::string& response,
@@ -146,6 +142,5 @@ bool HttpJsonClient::ReadBody(platform::HttpHandle request, std::string& respons
 }
 
 void HttpJsonClient::Diagnostic(const std::string& line) {
-  // One write per line so lines of parallel requests do not interleave.
-  if (diagnostics_) *diagnostics_ << (line + "\n") << std::flush;
+  if (diagnostics_) diagnostics_(line);
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,12 +35,15 @@ class JsonSender {
 
 class HttpJsonClient final : public JsonSender {
  public:
+  // Receives one diagnostic line at a time, without its line break; called
+  // from the requesting thread.
+  using DiagnosticSink = std::function<void(const std::string& line)>;
+
   // Diagnostic lines (header, read and allocation failures) go to
   // `diagnostics`. Without one they are dropped: the wizard has no console,
-  // and standard output would cost <iostream> in the executable.
-  HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system);
+  // and a stream would cost the executable the whole of <iostream>.
   HttpJsonClient(platform::WinHttp& http, platform::SystemInfo& system,
-                 std::ostream& diagnostics);
+                 DiagnosticSink diagnostics = nullptr);
 
   bool SendJson(const std::wstring& url, const std::string& body, const HeaderList& headers,
                 std::string& response, std::uint32_t& status) override;
@@ -64,5 +67,5 @@ class HttpJsonClient final : public JsonSender {
 
   platform::WinHttp& http_;
   platform::SystemInfo& system_;
-  std::ostream* diagnostics_;  // null: dropped
+  DiagnosticSink diagnostics_;  // empty: dropped
 };

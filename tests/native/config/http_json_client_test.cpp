@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,8 +18,11 @@ class HttpJsonClientTest : public ::testing::Test {
  protected:
   RecordingWinHttp http;
   FakeSystemInfo system;  // Windows 10 unless a test says otherwise
-  std::ostringstream diagnostics;
-  HttpJsonClient client{http, system, diagnostics};
+  std::string diagnostics;  // the lines received, each with a line break
+  HttpJsonClient::DiagnosticSink sink = [this](const std::string& line) {
+    diagnostics += line + "\n";
+  };
+  HttpJsonClient client{http, system, sink};
   std::string response;
   std::uint32_t status = 0;
 
@@ -68,7 +70,7 @@ TEST_F(HttpJsonClientTest, PostsTheBodyWithCallerHeadersThenTheTwoFixedOnes) {
   EXPECT_EQ(response, "{\"ok\":true}");
   EXPECT_EQ(http.closed, (Calls{"request", "connection", "session"}));
   EXPECT_EQ(http.openHandles, 0);
-  EXPECT_EQ(diagnostics.str(), "");
+  EXPECT_EQ(diagnostics, "");
 }
 
 TEST_F(HttpJsonClientTest, OnlyHostAndPathOfTheUrlCount) {
@@ -81,7 +83,7 @@ TEST_F(HttpJsonClientTest, OnlyHostAndPathOfTheUrlCount) {
   };
   for (const auto& [url, path] : cases) {
     RecordingWinHttp fresh;
-    HttpJsonClient freshClient(fresh, system, diagnostics);
+    HttpJsonClient freshClient(fresh, system, sink);
     ASSERT_TRUE(freshClient.SendJson(url, "{}", {}, response, status));
     EXPECT_EQ(fresh.connectedHost, L"cdn.test");
     EXPECT_EQ(fresh.object, path);
@@ -111,7 +113,7 @@ TEST_F(HttpJsonClientTest, WindowsVersionDecidesGateAccessTypeAndProtocols) {
     RecordingWinHttp fresh;
     FakeSystemInfo windows;
     windows.osVersion = c.version;
-    HttpJsonClient freshClient(fresh, windows, diagnostics);
+    HttpJsonClient freshClient(fresh, windows, sink);
     if (c.refused) {
       EXPECT_THROW(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, response, status),
                    VellamException)
@@ -137,7 +139,7 @@ TEST_F(HttpJsonClientTest, WinHttpWithoutAutomaticProxyFallsBackToTheDefaultProx
     fresh.chunks = {{"{}"}};
     FakeSystemInfo windows;
     windows.osVersion = version;
-    HttpJsonClient freshClient(fresh, windows, diagnostics);
+    HttpJsonClient freshClient(fresh, windows, sink);
     ASSERT_TRUE(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, response, status));
     ASSERT_EQ(fresh.opens.size(), 2u);
     EXPECT_EQ(fresh.opens[0].accessType, 4u);
@@ -166,7 +168,7 @@ TEST_F(HttpJsonClientTest, EveryFailureBeforeAResponseThrowsAndClosesWhatWasOpen
     RecordingWinHttp fresh;
     fresh.failures[c.call] = 12029;
     fresh.chunks = {{"never read"}};
-    HttpJsonClient freshClient(fresh, system, diagnostics);
+    HttpJsonClient freshClient(fresh, system, sink);
     std::string body;
     std::uint32_t code = 0;
     EXPECT_THROW(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, code),
@@ -218,7 +220,7 @@ TEST_F(HttpJsonClientTest, FailedReadIsLoggedAndEndsReading) {
   http.chunks = {{"first"}, {"lost", true}, {"never"}};
   ASSERT_TRUE(Send(L"https://cdn.test/o", "{}"));
   EXPECT_EQ(response, "first");
-  EXPECT_EQ(diagnostics.str(), "Error 12002 in WinHttpReadData.\n");
+  EXPECT_EQ(diagnostics, "Error 12002 in WinHttpReadData.\n");
   EXPECT_EQ(http.openHandles, 0);
 }
 
@@ -229,7 +231,7 @@ TEST_F(HttpJsonClientTest, LastingReadFailureDoesNotSpin) {
   ASSERT_TRUE(Send(L"https://cdn.test/o", "{}"));
   EXPECT_EQ(response, "");
   EXPECT_EQ(http.readSizes.size(), 1u);
-  EXPECT_EQ(diagnostics.str(), "Error 12030 in WinHttpReadData.\n");
+  EXPECT_EQ(diagnostics, "Error 12030 in WinHttpReadData.\n");
 }
 
 TEST_F(HttpJsonClientTest, ReadsAtMostOneBlockIntoOneBuffer) {
@@ -242,7 +244,7 @@ TEST_F(HttpJsonClientTest, ReadsAtMostOneBlockIntoOneBuffer) {
     RecordingWinHttp fresh;
     fresh.chunks = {{big}, {"!"}};
     if (absurdCount) fresh.claimedAvailable = 0xFFFFFFFFu;
-    HttpJsonClient freshClient(fresh, system, diagnostics);
+    HttpJsonClient freshClient(fresh, system, sink);
     std::string body;
     ASSERT_TRUE(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, status));
     EXPECT_EQ(body, big + "!");
@@ -267,7 +269,7 @@ TEST_F(HttpJsonClientTest, AnswerAboveFourMebibytesIsRefused) {
     SCOPED_TRACE(c.name);
     RecordingWinHttp fresh;
     fresh.chunks = {{std::string(c.size, 'a')}};
-    HttpJsonClient freshClient(fresh, system, diagnostics);
+    HttpJsonClient freshClient(fresh, system, sink);
     std::string body = "kept:";
     if (c.accepted) {
       ASSERT_TRUE(freshClient.SendJson(L"https://cdn.test/o", "{}", {}, body, status));
@@ -286,7 +288,7 @@ TEST_F(HttpJsonClientTest, AnswerAboveFourMebibytesIsRefused) {
 
       RecordingWinHttp again;
       again.chunks = {{std::string(c.size, 'a')}};
-      HttpJsonClient againClient(again, system, diagnostics);
+      HttpJsonClient againClient(again, system, sink);
       EXPECT_FALSE(againClient.PostJson(L"cdn.test", L"/o", "{}", {}, body, status))
           << "no usable answer";
     }
@@ -298,7 +300,7 @@ TEST_F(HttpJsonClientTest, FailedAvailabilityQueryIsLoggedAndEndsReading) {
   http.chunks = {{"first"}, {"", false, true}, {"never"}};
   ASSERT_TRUE(Send(L"https://cdn.test/o", "{}"));
   EXPECT_EQ(response, "first");
-  EXPECT_EQ(diagnostics.str(), "Error 12030 in WinHttpQueryDataAvailable.\n");
+  EXPECT_EQ(diagnostics, "Error 12030 in WinHttpQueryDataAvailable.\n");
   EXPECT_EQ(http.openHandles, 0);
 }
 
@@ -306,7 +308,7 @@ TEST_F(HttpJsonClientTest, RefusedHeaderIsLoggedAndSkipped) {
   http.refusedHeaderNames = {L"X-Bad"};
   http.chunks = {{"{}"}};
   ASSERT_TRUE(Send(L"https://cdn.test/o", "{}", {{L"X-Bad", L"\r\nInjected: 1"}, {L"X-Good", L"2"}}));
-  EXPECT_EQ(diagnostics.str(), "WinHttpAddRequestHeaders error: 12153\n");
+  EXPECT_EQ(diagnostics, "WinHttpAddRequestHeaders error: 12153\n");
   EXPECT_EQ(http.headerLines.size(), 4u);
   EXPECT_EQ(http.headerLines.back(), L"Content-Type: application/json");
   EXPECT_EQ(http.sentBody, "{}");
