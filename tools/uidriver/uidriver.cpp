@@ -322,7 +322,16 @@ int Run(int argc, char** argv) {
   if (command == "wait-text") {
     if (!needArgs(2)) return Fail("wait-text needs a text");
     const std::wstring expected = Wide(argv[2]);
-    if (WaitFor([&] { return WindowText(control) == expected; })) return 0;
+    // Looked up afresh each time: the control first found may belong to a
+    // page that is on its way out (the same id on the page shown before).
+    if (WaitFor([&] {
+          HWND shownWizard = FindWizard();
+          HWND current = shownWizard ? FindControl(shownWizard, id) : nullptr;
+          if (current) control = current;
+          return current && WindowText(current) == expected;
+        })) {
+      return 0;
+    }
     Print(WindowText(control));
     return Fail("text did not appear");
   }
