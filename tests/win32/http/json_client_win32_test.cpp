@@ -71,8 +71,9 @@ class JsonClientWin32 : public ::testing::Test {
     ASSERT_NE(w::WinHttpApi(), nullptr);
   }
 
-  std::ostringstream diagnostics;
-  HttpJsonClient client{w::WinHttpClient(), w::System(), diagnostics};
+  std::string diagnostics;  // the lines received, each with a line break
+  HttpJsonClient client{w::WinHttpClient(), w::System(),
+                        [this](const std::string& line) { diagnostics += line + "\n"; }};
   std::string response;
   std::uint32_t status = 0;
 };
@@ -83,7 +84,7 @@ TEST_F(JsonClientWin32, PostsTheExactBodyWithTheHeadersOverTls) {
                               {{L"Authorization", L"Signature=0123abcd"}}, response, status));
   EXPECT_EQ(status, 200u);
   EXPECT_EQ(response, "{\"ok\":true}");
-  EXPECT_EQ(diagnostics.str(), "");
+  EXPECT_EQ(diagnostics, "");
 
   const std::vector<json> received = ReceivedRequests("/o/echo");
   ASSERT_EQ(received.size(), 1u);
@@ -118,8 +119,8 @@ TEST_F(JsonClientWin32, HeaderTheSystemRefusesIsSkipped) {
   ASSERT_TRUE(client.SendJson(L"https://localhost/o/echo", "{}",
                               {{L"", L"nameless"}, {L"X-Kept", L"yes"}}, response, status));
   EXPECT_EQ(status, 200u);
-  EXPECT_EQ(diagnostics.str().rfind("WinHttpAddRequestHeaders error: ", 0), 0u)
-      << diagnostics.str();
+  EXPECT_EQ(diagnostics.rfind("WinHttpAddRequestHeaders error: ", 0), 0u)
+      << diagnostics;
   const std::vector<json> received = ReceivedRequests("/o/echo");
   ASSERT_FALSE(received.empty());
   EXPECT_EQ(HeaderValues(received.back(), "X-Kept"), std::vector<std::string>{"yes"});
