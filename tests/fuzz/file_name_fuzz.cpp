@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -30,7 +31,8 @@ void Check(bool condition) {
 }
 
 bool IsRefused(wchar_t c) {
-  return c < 0x20 || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos;
+  // Zero is below 0x20, so wcschr never matches the terminator.
+  return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr;
 }
 
 void CheckSafe(const std::wstring& safe) {
