@@ -15,8 +15,9 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 # tinyxml2: the system library natively; its own source (fetched by
-# scripts/setup) for the cross build.
-if(WIN32)
+# scripts/setup) for the cross build, and for the fuzz build so that the
+# fuzzer sees coverage inside the parser.
+if(WIN32 OR VELLAM_FUZZ)
   set(tinyxml2_src ${PROJECT_SOURCE_DIR}/build/third_party/tinyxml2)
   if(NOT EXISTS ${tinyxml2_src}/tinyxml2.cpp)
     message(FATAL_ERROR "tinyxml2 source missing: run scripts/setup")

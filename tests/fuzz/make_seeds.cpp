@@ -1,0 +1,84 @@
+// Writes the fuzz seeds too large to check in (deep nesting, very large
+// bodies) as <folder>/<harness>/<seed>. Run by the fuzz build.
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+std::string Repeat(const std::string& text, std::size_t times) {
+  std::string out;
+  out.reserve(text.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+bool Write(const std::string& folder, const std::string& harness, const std::string& name,
+           const std::string& bytes) {
+  const std::string dir = folder + "/" + harness;
+  mkdir(folder.c_str(), 0755);
+  mkdir(dir.c_str(), 0755);
+  std::FILE* file = std::fopen((dir + "/" + name).c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
+
+std::string Bytes(std::initializer_list<unsigned char> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds <folder>\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  bool ok = true;
+
+  // config_response: [status byte][chunking byte][body]
+  ok &= Write(out, "config_response", "deep_arrays",
+              Bytes({0, 0}) + Repeat("[", 200000) + Repeat("]", 200000));
+  ok &= Write(out, "config_response", "deep_objects",
+              Bytes({0, 0x20}) + Repeat("{\"a\":", 50000) + "1" + Repeat("}", 50000));
+  ok &= Write(out, "config_response", "large_body",
+              Bytes({0, 0}) + "{\"offers\": [" +
+                  Repeat("{\"k\": \"some value\", \"n\": [1, 2.5, -3e7, true, null]},\n", 20000) +
+                  "{}], \"x\": 1}");
+  ok &= Write(out, "config_response", "large_string",
+              Bytes({0, 0x3F}) + "{\"u\":\"" + Repeat("x", 2000000) + "\"}");
+
+  // download_headers: [status][flags][body length, 2 bytes LE][body]; flags
+  // 0x02: Content-Length is the body's length; high nibble: the piece size.
+  const std::string body = Repeat("0123456789abcdef", 4095);  // 65520 bytes
+  ok &= Write(out, "download_headers", "large_body", Bytes({0, 0xA2, 0xF0, 0xFF}) + body);
+  ok &= Write(out, "download_headers", "large_body_small_pieces",
+              Bytes({0, 0x52, 0xF0, 0xFF}) + body);
+
+  // locale: [flags][document]
+  const std::string head = "<?xml version=\"1.0\"?><Locale name=\"en_US\">";
+  ok &= Write(out, "locale", "deep_nesting",
+              Bytes({0}) + head + Repeat("<a>", 300) + "t" + Repeat("</a>", 300) + "</Locale>");
+  ok &= Write(out, "locale", "large_document",
+              Bytes({0}) + head +
+                  Repeat("<KEY_A>Some text with a {KEY_B} reference</KEY_A><KEY_B>Next</KEY_B>",
+                         5000) +
+                  "</Locale>");
+  ok &= Write(out, "locale", "many_references",
+              Bytes({0}) + head + "<A>{B}{B}</A><B>{C}{C}{C}</B><C>" + Repeat("{A}", 20000) +
+                  "</C></Locale>");
+
+  // file_name: [folder byte][UTF-16LE text]
+  ok &= Write(out, "file_name", "long_url",
+              Bytes({0}) + Repeat(Bytes({'a', 0, '/', 0}), 20000) +
+                  Bytes({'s', 0, '.', 0, 'e', 0, 'x', 0, 'e', 0}));
+
+  // registry: [machine] then a value with 1020 bytes of data under
+  // HKLM\software\vendor (op 1), then a query of it (op 3).
+  ok &= Write(out, "registry", "large_value",
+              Bytes({1, 1, 0, 0, 2, 0xF7, 0xF9, 1, 'n', 0x04, 0xFF}) +
+                  Repeat(Bytes({0x41, 0, 0, 0}), 255) + Bytes({3, 1, 1, 0xF9, 1, 'n', 0}));
+  return ok ? 0 : 1;
+}
