@@ -85,13 +85,19 @@ void ReadThroughJsonClient(Fixture& fixture, std::uint32_t status, std::uint8_t 
   http.statusCode = status;
   const std::size_t size = chunking & 0x3F;
   std::string expected;
+  bool readFailed = false;
   for (std::size_t at = 0; at < body.size();) {
     RecordingWinHttp::Chunk chunk;
     chunk.data = body.substr(at, size == 0 ? std::string::npos : size);
     at += chunk.data.size();
     chunk.readFails = (chunking & 0x40) && http.chunks.size() == 1;
-    // Text only: a chunk contributes up to its first zero byte.
-    if (!chunk.readFails) expected += chunk.data.substr(0, chunk.data.find('\0'));
+    // A failed read ends the body; before it, each read (at most one block)
+    // contributes its text up to its first zero byte.
+    readFailed = readFailed || chunk.readFails;
+    for (std::size_t piece = 0; !readFailed && piece < chunk.data.size(); piece += kJsonReadBlock) {
+      const std::string read = chunk.data.substr(piece, kJsonReadBlock);
+      expected += read.substr(0, read.find('\0'));
+    }
     http.chunks.push_back(chunk);
   }
   if (chunking & 0x80) {
