@@ -6,6 +6,10 @@
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
+
+static_assert(kMbOk == MB_OK && kMbOkCancel == MB_OKCANCEL && kMbIconStop == MB_ICONSTOP &&
+              kMbIconQuestion == MB_ICONQUESTION && kMbSystemModal == MB_SYSTEMMODAL &&
+              kIdOk == IDOK && kIdCancel == IDCANCEL);
 namespace {
 
 std::atomic<HWND> g_owner{nullptr};

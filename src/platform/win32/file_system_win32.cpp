@@ -8,6 +8,14 @@
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
+
+// The portable error codes are Windows' own.
+static_assert(kFileErrorSuccess == ERROR_SUCCESS && kFileErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kFileErrorPathNotFound == ERROR_PATH_NOT_FOUND &&
+              kFileErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kFileErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              kFileErrorFileExists == ERROR_FILE_EXISTS && kFileErrorDirNotEmpty == ERROR_DIR_NOT_EMPTY &&
+              kFileErrorAlreadyExists == ERROR_ALREADY_EXISTS && kFileErrorDirectory == ERROR_DIRECTORY);
 namespace {
 
 class Win32FileSystem final : public FileSystem {

@@ -5,6 +5,9 @@
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
+
+static_assert(kLocaleNameMaxLength == LOCALE_NAME_MAX_LENGTH &&
+              kLocaleSNativeLanguageName == LOCALE_SNATIVELANGNAME);
 namespace {
 
 class Win32LocaleInfo final : public LocaleInfo {

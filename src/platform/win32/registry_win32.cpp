@@ -3,6 +3,25 @@
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
+
+// The portable access flags, status codes and value types are Windows' own
+// (the predefined keys are mapped below: they are pointers here).
+static_assert(kKeyRead == KEY_READ && kKeyWow64_64Key == KEY_WOW64_64KEY &&
+              kKeyWow64_32Key == KEY_WOW64_32KEY);
+static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
+              kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED &&
+              kErrorBadPathname == ERROR_BAD_PATHNAME && kErrorMoreData == ERROR_MORE_DATA &&
+              kErrorNoMoreItems == ERROR_NO_MORE_ITEMS &&
+              kErrorUnsupportedType == ERROR_UNSUPPORTED_TYPE);
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD && kRegMultiSz == REG_MULTI_SZ &&
+              kRegQword == REG_QWORD);
+static_assert(kRrfRtRegNone == RRF_RT_REG_NONE && kRrfRtRegSz == RRF_RT_REG_SZ &&
+              kRrfRtRegExpandSz == RRF_RT_REG_EXPAND_SZ && kRrfRtRegBinary == RRF_RT_REG_BINARY &&
+              kRrfRtRegDword == RRF_RT_REG_DWORD && kRrfRtRegMultiSz == RRF_RT_REG_MULTI_SZ &&
+              kRrfRtRegQword == RRF_RT_REG_QWORD && kRrfRtAny == RRF_RT_ANY &&
+              kRrfNoExpand == RRF_NOEXPAND);
 namespace {
 
 // The portable constants hold the predefined keys' 32-bit values; a 64-bit

@@ -7,6 +7,8 @@
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
+
+static_assert(kCsidlPersonal == CSIDL_PERSONAL);
 namespace {
 
 class Win32SystemInfo final : public SystemInfo {
