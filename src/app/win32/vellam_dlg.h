@@ -22,7 +22,13 @@ class CVellamDlg : public ui::Dialog {
   explicit CVellamDlg(HWND parent);
   ~CVellamDlg() override;
 
+  // The first page only: everything on the path to the window showing.
   bool CreateInitialPages();
+  // The error and loading pages, once: posted from initialisation so they
+  // are made after the window shows, and called again before anything that
+  // needs them (navigation, an error, the close question) in case that comes
+  // first.
+  void CreateDeferredPages();
   void CreatePage(IPage& page, const RECT& rectangle);
   void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rectangle);
   void NavigateToPage(size_t index);
@@ -60,6 +66,7 @@ class CVellamDlg : public ui::Dialog {
   std::vector<std::unique_ptr<IPage>> pages_;
   size_t currentPageIndex_ = 0;
   std::unique_ptr<ErrorPage> errorPage_;
+  bool deferredPagesCreated_ = false;
   bool errorShown_ = false;
   bool busy_ = false;
   bool cameBack_ = false;
