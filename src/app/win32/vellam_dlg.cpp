@@ -17,8 +17,6 @@ constexpr int kHeaderTitleId = 1008;
 constexpr int kHeaderIconId = 1007;
 constexpr int kHeaderLineId = 1006;
 constexpr int kShowErrorCommand = 1038;
-// Posted by initialisation: the pages the first one does not need.
-constexpr UINT kCreateDeferredPagesMessage = WM_APP + 1;
 
 // Only when the current language has no text for the question.
 constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
@@ -123,10 +121,6 @@ bool CVellamDlg::CreateInitialPages() {
   if (languagePage) CreateAndAddPage(std::move(languagePage), area);
 
   currentPageIndex_ = 0;
-  // The dialog's own message loop takes this after the window is shown and
-  // painted (the error page decodes its picture; neither is seen before
-  // Next or an error).
-  PostMessageW(hwnd(), kCreateDeferredPagesMessage, 0, 0);
   if (pages_.empty()) return false;
   pages_[0]->ShowWindow(SW_SHOW);
   SetFocus(pages_[0]->hwnd());
@@ -286,9 +280,6 @@ bool CVellamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
       return OnSysCommand(wParam);
     case WM_PAINT:
       return OnPaint();
-    case kCreateDeferredPagesMessage:
-      CreateDeferredPages();
-      return true;
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(icon_);
       return true;

@@ -24,10 +24,11 @@ class CVellamDlg : public ui::Dialog {
 
   // The first page only: everything on the path to the window showing.
   bool CreateInitialPages();
-  // The error and loading pages, once: posted from initialisation so they
-  // are made after the window shows, and called again before anything that
-  // needs them (navigation, an error, the close question) in case that comes
-  // first.
+  // The error and loading pages, once, when first needed: by navigation, an
+  // error or the close question (which counts the loading page). Neither is
+  // seen before then, and the error page decodes its picture: made at start
+  // they only delayed the window (and, made right after it shows, took the
+  // processor from its first moments).
   void CreateDeferredPages();
   void CreatePage(IPage& page, const RECT& rectangle);
   void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rectangle);
