@@ -47,6 +47,9 @@ class CPageGallery : public CVellamDlg {
     GetWindowRect(Item(1014), &area);
     MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
     const auto& texts = languageManager();
+    // The wizard makes its loading and error pages after showing; the
+    // gallery's indices need them now.
+    CreateDeferredPages();
     // Index 0 language, 1 loading; then:
     CreateAndAddPage(MakeWarningPage(texts, hwnd()), area);                           // 2
     CreateAndAddPage(MakeLicensePage(texts, hwnd()), area);                           // 3

@@ -116,20 +116,28 @@ RECT CVellamDlg::PageRectangle() const {
 
 bool CVellamDlg::CreateInitialPages() {
   const RECT area = PageRectangle();
-
-  errorPage_ = MakeErrorPage(languageManager_, hwnd());
-  if (errorPage_) CreatePage(*errorPage_, area);
-
   auto languagePage = settings_->brandedPages ? MakeLanguagePageZQ(languageManager_, hwnd())
                                               : MakeLanguagePage(languageManager_, hwnd());
   if (languagePage) CreateAndAddPage(std::move(languagePage), area);
-  CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
 
   currentPageIndex_ = 0;
   if (pages_.empty()) return false;
   pages_[0]->ShowWindow(SW_SHOW);
   SetFocus(pages_[0]->hwnd());
   return true;
+}
+
+void CVellamDlg::CreateDeferredPages() {
+  if (deferredPagesCreated_ || !languageManager_) return;
+  deferredPagesCreated_ = true;
+  const RECT area = PageRectangle();
+  // Creating a page moves the focus into it; a page made later must leave it
+  // where it was.
+  HWND focus = GetFocus();
+  errorPage_ = MakeErrorPage(languageManager_, hwnd());
+  if (errorPage_) CreatePage(*errorPage_, area);
+  CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
+  if (focus && IsWindow(focus)) SetFocus(focus);
 }
 
 void CVellamDlg::CreatePage(IPage& page, const RECT& rectangle) {
@@ -151,6 +159,7 @@ void CVellamDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& recta
 }
 
 void CVellamDlg::NavigateToPage(size_t index) {
+  CreateDeferredPages();
   if (index >= pages_.size()) return;
   IPage& page = *pages_[index];
   page.ShowWindow(SW_SHOW);
@@ -170,6 +179,7 @@ void CVellamDlg::NavigateToPage(size_t index) {
 }
 
 void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
+  CreateDeferredPages();
   if (CurrentIndexValid()) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
   if (!errorPage_) return;
   errorPage_->SetMessage(title, text);
@@ -228,6 +238,7 @@ void CVellamDlg::OnClose() {
     EndDialog(IDCANCEL);
     return;
   }
+  CreateDeferredPages();  // the question counts the loading page
   if (!errorShown_) {
     const size_t pageCount = pages_.size();
     // Two pages means loading has not completed: the loading page is not the end.

@@ -22,7 +22,14 @@ class CVellamDlg : public ui::Dialog {
   explicit CVellamDlg(HWND parent);
   ~CVellamDlg() override;
 
+  // The first page only: everything on the path to the window showing.
   bool CreateInitialPages();
+  // The error and loading pages, once, when first needed: by navigation, an
+  // error or the close question (which counts the loading page). Neither is
+  // seen before then, and the error page decodes its picture: made at start
+  // they only delayed the window (and, made right after it shows, took the
+  // processor from its first moments).
+  void CreateDeferredPages();
   void CreatePage(IPage& page, const RECT& rectangle);
   void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rectangle);
   void NavigateToPage(size_t index);
@@ -60,6 +67,7 @@ class CVellamDlg : public ui::Dialog {
   std::vector<std::unique_ptr<IPage>> pages_;
   size_t currentPageIndex_ = 0;
   std::unique_ptr<ErrorPage> errorPage_;
+  bool deferredPagesCreated_ = false;
   bool errorShown_ = false;
   bool busy_ = false;
   bool cameBack_ = false;
