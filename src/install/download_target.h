@@ -22,7 +22,7 @@ struct DownloadFailure {
 std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code);
 
 // Bytes gathered before one write to the file: the network hands over a few
-// KiB at a time, and a write per piece cost more than the download itself.
+// KiB at a time, and a write per piece would be a system call per few KiB.
 constexpr std::size_t kFileWriteBlock = 256 * 1024;
 
 // The file one client attempt writes: created (or truncated) when the
@@ -44,8 +44,8 @@ class DownloadTarget {
   // Adds one chunk to the file (written once a block is full) and posts
   // progress when a whole percent has passed.
   void Append(const std::uint8_t* data, std::size_t size);
-  // Writes what is pending, closes the file and, when the length was announced, compares the size on
-  // disk with it; then posts 100 percent. `openFailure` is the text raised
+  // Writes what is pending, closes the file and, when the length was
+  // announced, compares the size on disk with it; then posts 100 percent. `openFailure` is the text raised
   // when the finished file cannot be opened (a code and system text are added
   // when `withCode` is set).
   void Finish(const std::wstring& openFailure, bool withCode);
