@@ -72,3 +72,10 @@ foreach(scenario ${e2e_scenarios})
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_e2e_prefix
                        RESOURCE_LOCK vellam_wizard TIMEOUT 300)
 endforeach()
+
+# Every run above goes through tests/wine-run, which starts the program with
+# this loader (the prefixes themselves are always made 64-bit).
+get_property(wine_tests DIRECTORY PROPERTY TESTS)
+foreach(wine_test ${wine_tests})
+  set_property(TEST ${wine_test} APPEND PROPERTY ENVIRONMENT VELLAM_WINE_LOADER=${VELLAM_WINE_LOADER})
+endforeach()

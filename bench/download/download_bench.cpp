@@ -5,6 +5,8 @@
 //   download_bench.exe installer URL FILE   the installer's WinHTTP client (DownloadWithWinHttp)
 //   download_bench.exe wininet URL FILE     the installer's WinINet client (DownloadWithWinInet)
 //   download_bench.exe bare URL             a bare WinHTTP read loop into one buffer: the ceiling
+//   download_bench.exe bare-write URL FILE  the same loop writing the file in 256 KiB blocks: the
+//                                           ceiling of a download to disk
 //
 // Prints one line: mode=... bytes=N seconds=S peak_working_set=B peak_private=B
 #include <windows.h>
@@ -52,8 +54,10 @@ std::uint64_t FileSize(const std::wstring& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The platform's own speed: the fewest calls WinHTTP allows, nothing kept.
-bool BareWinHttp(const std::wstring& url, std::uint64_t& bytes) {
+// The platform's own speed: the fewest calls WinHTTP allows. With a file
+// handle the bytes go to disk, read straight into one block that is written
+// whenever it is full (no copy); without, nothing is kept.
+bool BareWinHttp(const std::wstring& url, HANDLE file, std::uint64_t& bytes) {
   const auto* api = platform::win32::WinHttpApi();
   if (!api) return false;
   URL_COMPONENTS parts{};
@@ -76,16 +80,30 @@ bool BareWinHttp(const std::wstring& url, std::uint64_t& bytes) {
                  : nullptr;
   bool ok = request && api->WinHttpSendRequest(request, nullptr, 0, nullptr, 0, 0, 0) &&
             api->WinHttpReceiveResponse(request, nullptr);
-  // The same calls as the installer's loop (ask what is there, read exactly
-  // that), minus its work: no fresh buffer per chunk, no file, no progress.
-  std::vector<char> buffer;
+  // The same calls as the installer's loop (ask what is there, read at most
+  // that), minus its work: no progress, no copy, one buffer.
+  const DWORD kBlock = file != INVALID_HANDLE_VALUE ? 256 * 1024 : 64 * 1024;
+  std::vector<char> buffer(kBlock);
+  DWORD filled = 0;
   DWORD available = 0;
   DWORD read = 0;
+  auto flush = [&] {
+    DWORD written = 0;
+    const bool done = !filled || (WriteFile(file, buffer.data(), filled, &written, nullptr) &&
+                                  written == filled);
+    filled = 0;
+    return done;
+  };
   while (ok && (ok = api->WinHttpQueryDataAvailable(request, &available)) && available > 0) {
-    if (buffer.size() < available) buffer.resize(available);
-    ok = api->WinHttpReadData(request, buffer.data(), available, &read);
+    const DWORD ask = available < kBlock - filled ? available : kBlock - filled;
+    ok = api->WinHttpReadData(request, buffer.data() + filled, ask, &read);
+    if (ok && read == 0) break;
     bytes += read;
+    if (file == INVALID_HANDLE_VALUE) continue;
+    filled += read;
+    if (filled == kBlock) ok = flush();
   }
+  if (ok && file != INVALID_HANDLE_VALUE) ok = flush();
   for (HINTERNET handle : {request, connection, session}) {
     if (handle) api->WinHttpCloseHandle(handle);
   }
@@ -96,7 +114,7 @@ bool BareWinHttp(const std::wstring& url, std::uint64_t& bytes) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: download_bench.exe installer|wininet|bare URL [FILE]\n");
+    std::fprintf(stderr, "usage: download_bench.exe installer|wininet|bare|bare-write URL [FILE]\n");
     return 2;
   }
   const std::wstring mode = argv[1];
@@ -108,7 +126,15 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring error;
   const auto start = std::chrono::steady_clock::now();
   if (mode == L"bare") {
-    ok = BareWinHttp(url, bytes);
+    ok = BareWinHttp(url, INVALID_HANDLE_VALUE, bytes);
+  } else if (mode == L"bare-write" && !file.empty()) {
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      ok = BareWinHttp(url, handle, bytes);
+      ok = CloseHandle(handle) && ok;
+      if (ok) bytes = FileSize(file);
+    }
   } else if ((mode == L"installer" || mode == L"wininet") && !file.empty()) {
     const std::wstring folder = file.substr(0, file.find_last_of(L'\\'));
     auto manager = MakeManager(folder);

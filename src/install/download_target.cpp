@@ -1,5 +1,6 @@
 #include "install/download_target.h"
 
+#include <algorithm>
 #include <cstdint>
 
 std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code) {
@@ -29,17 +30,40 @@ void DownloadTarget::Begin(bool lengthKnown, std::uint32_t contentLength) {
 }
 
 void DownloadTarget::Append(const std::uint8_t* data, std::size_t size) {
-  std::uint32_t error = 0;
-  // A refused write (disk full) would otherwise pass unnoticed whenever the
-  // server sent no length to compare with.
-  if (size > 0 && !file_->Write(data, size, error)) {
-    throw DownloadFailure{L"Failed to write file: " + CodeAndText(messages_, error)};
+  // Reserved once (the clients turn a failure into "Out of memory."); never
+  // grows past one block, since a full block is written before more is added.
+  if (size > 0 && pending_.capacity() < kFileWriteBlock) pending_.reserve(kFileWriteBlock);
+  for (std::size_t done = 0; done < size;) {
+    const std::size_t take = std::min(size - done, kFileWriteBlock - pending_.size());
+    pending_.insert(pending_.end(), data + done, data + done + take);
+    done += take;
+    if (pending_.size() == kFileWriteBlock) Flush();
   }
   unsigned percent = 0;
   if (throttle_.Add(static_cast<std::uint32_t>(size), percent)) Post(kWmDownloadProgress, percent);
 }
 
+void DownloadTarget::Flush() {
+  if (pending_.empty()) return;
+  std::uint32_t error = 0;
+  const bool written = file_->Write(pending_.data(), pending_.size(), error);
+  pending_.clear();
+  // A refused write (disk full) would otherwise pass unnoticed whenever the
+  // server sent no length to compare with.
+  if (!written) throw DownloadFailure{L"Failed to write file: " + CodeAndText(messages_, error)};
+}
+
+DownloadTarget::~DownloadTarget() {
+  // An attempt that ends early (cancelled, connection lost) still leaves on
+  // disk everything it received, as a write per chunk did; best effort.
+  if (file_ && !pending_.empty()) {
+    std::uint32_t error = 0;
+    file_->Write(pending_.data(), pending_.size(), error);
+  }
+}
+
 void DownloadTarget::Finish(const std::wstring& openFailure, bool withCode) {
+  Flush();
   std::uint32_t error = 0;
   const bool closed = file_->Close(error);
   file_.reset();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "install/download_progress.h"
 #include "platform/file_stream.h"
@@ -20,29 +21,38 @@ struct DownloadFailure {
 // "%d - %s": the code as a signed decimal, " - ", the system's text for it.
 std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code);
 
+// Bytes gathered before one write to the file: the network hands over a few
+// KiB at a time, and a write per piece would be a system call per few KiB.
+constexpr std::size_t kFileWriteBlock = 256 * 1024;
+
 // The file one client attempt writes: created (or truncated) when the
-// attempt starts, filled chunk by chunk, checked against the announced
-// length at the end. Progress messages go to `window` (may be null).
+// attempt starts, filled in blocks of kFileWriteBlock, checked against the
+// announced length at the end. Progress messages go to `window` (may be null).
 class DownloadTarget {
  public:
   DownloadTarget(platform::FileStreams& streams, platform::SystemMessages& messages,
                  ProgressSink* window, const std::wstring& path);
+  ~DownloadTarget();
+  DownloadTarget(const DownloadTarget&) = delete;
+  DownloadTarget& operator=(const DownloadTarget&) = delete;
 
   // The server sent no usable Content-Length (WM_USER+2).
   void ReportLengthMissing();
   // The response is about to be read. Raises "Failed to open file for
   // writing: ..." when the file could not be created at the start.
   void Begin(bool lengthKnown, std::uint32_t contentLength);
-  // Writes one chunk and posts progress when a whole percent has passed.
+  // Adds one chunk to the file (written once a block is full) and posts
+  // progress when a whole percent has passed.
   void Append(const std::uint8_t* data, std::size_t size);
-  // Closes the file and, when the length was announced, compares the size on
-  // disk with it; then posts 100 percent. `openFailure` is the text raised
+  // Writes what is pending, closes the file and, when the length was
+  // announced, compares the size on disk with it; then posts 100 percent. `openFailure` is the text raised
   // when the finished file cannot be opened (a code and system text are added
   // when `withCode` is set).
   void Finish(const std::wstring& openFailure, bool withCode);
 
  private:
   void Post(std::uint32_t message, std::uintptr_t wParam);
+  void Flush();  // writes the pending block
 
   platform::FileStreams& streams_;
   platform::SystemMessages& messages_;
@@ -53,4 +63,5 @@ class DownloadTarget {
   bool lengthKnown_ = false;
   std::uint32_t contentLength_ = 0;
   ProgressThrottle throttle_{0};
+  std::vector<std::uint8_t> pending_;  // reserved once, at the first chunk
 };

@@ -11,7 +11,10 @@
 namespace {
 
 const wchar_t kWinInetTag[] = L"[WININET] ";
-constexpr std::uint32_t kReadSize = 4096;
+// Large reads: at 4 KiB per call the per-call cost of WinINet made this
+// client about half as fast as the WinHTTP one. One buffer serves the whole
+// transfer (on the heap: the download runs on a worker thread).
+constexpr std::uint32_t kReadSize = 64 * 1024;
 // Longer locations than WinHTTP's 260 characters are followed here: WinINet
 // following on its own had no such limit either.
 constexpr std::size_t kLocationCharacters = 2048;
@@ -113,12 +116,12 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
     if (!lengthKnown) target.ReportLengthMissing();
     target.Begin(lengthKnown, lengthKnown ? length : 0);
 
-    std::uint8_t buffer[kReadSize];
+    std::vector<std::uint8_t> buffer(kReadSize);
     std::uint32_t read = 0;
     // A failed read counts as the end of the body; the length check below
     // (when there is a length) tells a short body from a complete one.
-    while (inet.InternetReadFile(request.get(), buffer, kReadSize, read) && read > 0) {
-      target.Append(buffer, read);
+    while (inet.InternetReadFile(request.get(), buffer.data(), kReadSize, read) && read > 0) {
+      target.Append(buffer.data(), read);
     }
     target.Finish(L"Failed to open downloaded file: ", true);
     return {true, L""};

@@ -392,6 +392,8 @@ bool FakeWinInet::InternetReadFile(platform::InternetHandle file, void* buffer,
     return false;
   }
   Handle& handle = found->second;
+  readSizes.push_back(toRead);
+  readBuffers.insert(buffer);
   const std::string& body = handle.answer->body;
   const std::size_t remaining = body.size() - handle.offset;
   if (remaining == 0 && handle.answer->dropError) {
@@ -428,6 +430,7 @@ class FakeWritableFile : public platform::WritableFile {
     if (open_) --openFiles_;
   }
   bool Write(const void* data, std::size_t size, std::uint32_t& error) override {
+    owner_.writeSizes.push_back(size);
     if (owner_.writeLimit && content_.size() + size > *owner_.writeLimit) {
       error = owner_.writeError;
       return false;

@@ -168,6 +168,8 @@ class FakeWinInet : public platform::WinInet {
   std::vector<std::wstring> openedUrls;
   std::vector<std::uint32_t> urlFlags;
   std::vector<std::wstring> agents;
+  std::vector<std::uint32_t> readSizes;  // toRead of every InternetReadFile
+  std::set<const void*> readBuffers;     // every buffer InternetReadFile filled
   int openHandles = 0;
 
   platform::InternetHandle InternetOpenW(const wchar_t* agent, std::uint32_t accessType,
@@ -206,6 +208,7 @@ class FakeFileStreams : public platform::FileStreams {
   // Writes fail with this error once a file holds this many bytes.
   std::optional<std::size_t> writeLimit;
   std::uint32_t writeError = 112;  // ERROR_DISK_FULL
+  std::vector<std::size_t> writeSizes;  // size of every Write, refused ones included
   std::set<std::wstring> unreadable;  // QueryFileSize fails with 5
   int openFiles = 0;
   int createCount = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "download_fixture.h"
+#include "install/download_target.h"
 #include "install/winhttp_exchange.h"
 
 namespace {
@@ -353,6 +354,27 @@ TEST_F(WinHttpClientTest, StopFlagEndsTheTransferAtTheNextChunk) {
   // Once set it stays set: the next transfer stops before its first chunk.
   http.beforeRead = nullptr;
   EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Download cancelled.");
+}
+
+TEST_F(WinHttpClientTest, WritesTheFileInLargeBlocksWhateverTheNetworkHandsOver) {
+  // 1000-byte pieces from the network; 600000 bytes reach the file in two
+  // full blocks and the rest at the end.
+  Serve(kUrl, ScriptedAnswer::Ok(Body(600000)));
+  const DownloadResult result = Fetch();
+  EXPECT_TRUE(result.ok) << std::string(result.errorText.begin(), result.errorText.end());
+  EXPECT_EQ(Content(InWork(L"setup.exe")), Body(600000));
+  EXPECT_EQ(streams.writeSizes,
+            (std::vector<std::size_t>{kFileWriteBlock, kFileWriteBlock, 600000 - 2 * kFileWriteBlock}));
+  EXPECT_EQ(progress.Percents().back(), 100u);
+
+  // A refused block ends the transfer there, not at the end of the body.
+  streams.writeSizes.clear();
+  http.readSizes.clear();
+  streams.writeLimit = 1000;
+  EXPECT_EQ(Fetch().errorText, L"[WINHTTP] Failed to write file: " + Text(112));
+  EXPECT_EQ(streams.writeSizes, std::vector<std::size_t>{kFileWriteBlock});
+  EXPECT_EQ(http.readSizes.size(), kFileWriteBlock / 1000 + 1);
+  EXPECT_EQ(streams.openFiles, 0);
 }
 
 TEST_F(WinHttpClientTest, NullWindowIsAllowed) {
