@@ -51,8 +51,8 @@ wizard en_US.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
 check "isv-en: the language choice is hidden" "$(drive visible 1000)" "0"
-check "isv-en: Next in English" "$(drive text 1010)" "Next"
-check "isv-en: branded title" "$(drive text 1013)" "Welcome to Pellio Classic Setup"
+check "isv-en: Next in English" "$(text_becomes 1010 Next)" "Next"
+check "isv-en: branded title" "$(text_becomes 1013 "Welcome to Pellio Classic Setup")" "Welcome to Pellio Classic Setup"
 e2e_screenshot isv-en-language
 close_wizard "$pid" "Are you sure you want to quit Pellio Classic Setup?" isv-en "$before"
 
@@ -63,7 +63,7 @@ wizard es_ES.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
 check "isv-es: the language choice is hidden" "$(drive visible 1000)" "0"
-check "isv-es: Next in Spanish" "$(drive text 1010)" "Siguiente"
+check "isv-es: Next in Spanish" "$(text_becomes 1010 Siguiente)" "Siguiente"
 check "isv-es: branded title stays English" "$(drive text 1013)" "Welcome to Pellio Classic Setup"
 e2e_screenshot isv-es-language
 # Cancel keeps the wizard and its working folder.
@@ -86,7 +86,7 @@ items=$(hidden combo-items 1000)
 check "dlm: fourteen languages" "$(echo "$items" | wc -l)" "14"
 check "dlm: Polish is listed twice" "$(echo "$items" | grep -cx polski)" "2"
 check "dlm: the user's language is preselected" "$(hidden combo-selected 1000)" "polski"
-check "dlm: Next in Polish" "$(drive text 1010)" "Dalej"
+check "dlm: Next in Polish" "$(text_becomes 1010 Dalej)" "Dalej"
 e2e_screenshot dlm-pl-language
 
 # Every entry, in list order, re-localises the page: the Next button shows
