@@ -9,6 +9,7 @@ E2E_BUILD=$(realpath "$1")
 E2E_PREFIX=$(realpath -m "$2")
 E2E_NAME=$(basename "$0" .test.sh)
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$E2E_ROOT/scripts/lib/display.sh"
 E2E_ARTIFACTS="$E2E_BUILD/e2e-artifacts/$E2E_NAME"
 E2E_WORK="$E2E_BUILD/e2e-work/$E2E_NAME"
 E2E_FAILURES=0
@@ -37,13 +38,8 @@ trap e2e_cleanup EXIT
 
 # Starts Xvfb on a free display number and exports DISPLAY.
 e2e_start_display() {
-  local fifo="$E2E_WORK/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
-  E2E_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
-  [ -s "$fifo" ] || { echo "Xvfb did not start"; exit 1; }
-  export DISPLAY=":$(head -1 "$fifo")"
+  start_display "$E2E_WORK" || exit 1
+  E2E_XVFB_PID=$XVFB_PID
 }
 
 # Starts PROGRAM (a path) in the background with the given environment
