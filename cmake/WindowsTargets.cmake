@@ -11,19 +11,34 @@ file(GLOB_RECURSE rc_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/resource
      ${PROJECT_SOURCE_DIR}/src/locale/resources/*)
 set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS ${rc_inputs})
 
-# One installer executable for one wizard name, with its own generated header.
-function(vellam_add_installer target wizard)
-  set(generated ${CMAKE_BINARY_DIR}/generated/${wizard})
-  vellam_generate_build_config(${wizard} ${generated})
-  add_executable(${target} WIN32
-    ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
-    ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp
-    ${PROJECT_SOURCE_DIR}/src/app/win32/terminate_handler.cpp
-    ${rc_sources})
+# A program built on the installer's own parts: the built-in product
+# constants of one wizard name (its generated header), every resource and the
+# Win32 layer. GUI programs start at wWinMain.
+#   vellam_add_windows_program(TARGET [GUI] WIZARD name SOURCES file...)
+function(vellam_add_windows_program target)
+  cmake_parse_arguments(arg "GUI" "WIZARD" "SOURCES" ${ARGN})
+  set(generated ${CMAKE_BINARY_DIR}/generated/${arg_WIZARD})
+  vellam_generate_build_config(${arg_WIZARD} ${generated})
+  set(kind "")
+  if(arg_GUI)
+    set(kind WIN32)
+  endif()
+  add_executable(${target} ${kind} ${arg_SOURCES}
+                 ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp ${rc_sources})
   target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
                              ${PROJECT_SOURCE_DIR}/src/locale/resources)
   target_link_libraries(${target} PRIVATE vellam_win32)
-  target_link_options(${target} PRIVATE -municode $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(arg_GUI)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
+
+# One installer executable for one wizard name, stripped.
+function(vellam_add_installer target wizard)
+  vellam_add_windows_program(${target} GUI WIZARD ${wizard} SOURCES
+    ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
+    ${PROJECT_SOURCE_DIR}/src/app/win32/terminate_handler.cpp)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
 endfunction()
 
 vellam_add_installer(Vellam ${VELLAM_WIZARD})

@@ -13,7 +13,6 @@ set(VELLAM_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/tests/wine-prefix ${VELLAM_PREFIX})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 600)
 
-vellam_generate_build_config(ISV ${CMAKE_BINARY_DIR}/generated/ISV)
 file(GLOB win32_test_areas LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tests/win32/*)
 foreach(area_dir ${win32_test_areas})
   if(NOT IS_DIRECTORY ${area_dir})
@@ -26,12 +25,9 @@ foreach(area_dir ${win32_test_areas})
   endif()
   set(target win32_${area}_tests)
   # The real built-in constants, as in the installer (the ISV header).
-  add_executable(${target} ${area_sources} ${rc_sources}
-                 ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp)
-  target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated/ISV
-                             ${PROJECT_SOURCE_DIR}/src/resources ${PROJECT_SOURCE_DIR}/src/locale/resources
-                             ${PROJECT_SOURCE_DIR}/tests/win32)
-  target_link_libraries(${target} PRIVATE vellam_win32 gtest_main)
+  vellam_add_windows_program(${target} WIZARD ISV SOURCES ${area_sources})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win32)
+  target_link_libraries(${target} PRIVATE gtest_main)
   if(EXISTS ${area_dir}/ctest.cmake)
     # The area registers its runs itself (e.g. against the reference server).
     include(${area_dir}/ctest.cmake)
