@@ -11,6 +11,8 @@ class DownloadPageDlm final : public CallbackPage {
       : CallbackPage(std::move(languageManager), 110, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageDLM"; }
+  // Installers are fetched and run: closing now would leave them half done.
+  CloseBox closeBox() const override { return CloseBox::Remove; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -25,6 +27,8 @@ class DownloadPageIsv final : public CallbackPage {
       : CallbackPage(std::move(languageManager), 106, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageISV"; }
+  // Installers are fetched and run: closing now would leave them half done.
+  CloseBox closeBox() const override { return CloseBox::Remove; }
 
  protected:
   BOOL OnInitDialog() override;

@@ -11,6 +11,7 @@ class FinishPageDlm final : public CallbackPage {
       : CallbackPage(std::move(languageManager), 111, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"FinishPageDLM"; }
+  CloseBox closeBox() const override { return CloseBox::Restore; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -26,6 +27,7 @@ class FinishPageIsv final : public CallbackPage {
       : CallbackPage(std::move(languageManager), 107, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"FinishPageISV"; }
+  CloseBox closeBox() const override { return CloseBox::Restore; }
 
  protected:
   BOOL OnInitDialog() override;

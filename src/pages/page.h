@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "locale/localized_page.h"
 #include "ui/dialog.h"
-
-enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5, SkipAll = 6 };
 
 using ButtonCallback = std::function<void(ButtonType)>;
 using ErrorCallback = std::function<void(const std::wstring& title, const std::wstring& text)>;
@@ -45,6 +44,8 @@ class IPage : public ui::Dialog, public LocalizedPage {
   // a key without text leaves the template's placeholder caption.
   void UpdateTexts() override;
   virtual std::wstring GetPageName() const = 0;
+  // What showing this page does to the wizard's close box.
+  virtual CloseBox closeBox() const { return CloseBox::Unchanged; }
 
   const std::vector<TextBinding>& textBindings() const { return textBindings_; }
 

@@ -120,7 +120,7 @@ bool CVellamDlg::CreateInitialPages() {
                                               : MakeLanguagePage(languageManager_, hwnd());
   if (languagePage) CreateAndAddPage(std::move(languagePage), area);
 
-  currentPageIndex_ = 0;
+  flow_.NavigateTo(0);
   if (pages_.empty()) return false;
   pages_[0]->ShowWindow(SW_SHOW);
   SetFocus(pages_[0]->hwnd());
@@ -155,37 +155,42 @@ void CVellamDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& recta
   page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
     ShowErrorPage(title, text);
   });
+  flow_.AddPage(page->closeBox());
   pages_.push_back(std::move(page));
 }
 
 void CVellamDlg::NavigateToPage(size_t index) {
   CreateDeferredPages();
-  if (index >= pages_.size()) return;
+  const size_t previous = flow_.currentPage();
+  const bool hadPage = flow_.CurrentPageValid();
+  if (!flow_.NavigateTo(index)) return;
   IPage& page = *pages_[index];
   page.ShowWindow(SW_SHOW);
   SetFocus(page.hwnd());
-  if (CurrentIndexValid() && currentPageIndex_ != index) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
-  currentPageIndex_ = index;
+  if (hadPage && previous != index) pages_[previous]->ShowWindow(SW_HIDE);
   page.OnNavigateToPage();
 
-  const std::wstring name = page.GetPageName();
-  if (name == L"DownloadPageDLM" || name == L"DownloadPageISV") {
-    // Also disables the close box while installers are fetched and run.
-    DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
-  } else if (name == L"FinishPageDLM" || name == L"FinishPageISV") {
-    AppendCloseToSystemMenu();
+  switch (flow_.CloseBoxOf(index)) {
+    case CloseBox::Remove:  // also disables the close box
+      DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
+      break;
+    case CloseBox::Restore:
+      AppendCloseToSystemMenu();
+      break;
+    case CloseBox::Unchanged:
+      break;
   }
-  OutputDebugStringW((name + L"\n").c_str());
+  OutputDebugStringW((page.GetPageName() + L"\n").c_str());
 }
 
 void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
   CreateDeferredPages();
-  if (CurrentIndexValid()) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
+  if (flow_.CurrentPageValid()) pages_[flow_.currentPage()]->ShowWindow(SW_HIDE);
   if (!errorPage_) return;
   errorPage_->SetMessage(title, text);
   errorPage_->ShowWindow(SW_SHOW);
   SetFocus(errorPage_->hwnd());
-  errorShown_ = true;
+  flow_.SetErrorShown();
   AppendCloseToSystemMenu();
 }
 
@@ -201,20 +206,17 @@ bool CVellamDlg::SystemMenuHasClose() const {
 }
 
 void CVellamDlg::OnButtonPressed(ButtonType button) {
-  switch (button) {
-    case ButtonType::Next:
-      NavigateToPage(currentPageIndex_ + 1);
+  const FlowAction action = flow_.OnButton(button);
+  switch (action.kind) {
+    case FlowAction::Kind::ShowPage:
+      NavigateToPage(action.page);
       break;
-    case ButtonType::Close:
-      // The error page's Close: no question, but nothing left behind either.
+    case FlowAction::Kind::EndWizard:
+      // No question, but nothing left behind either.
       DeleteWorkingFolder(*settings_);
       EndDialog(1);
       break;
-    case ButtonType::Finish:
-      DeleteWorkingFolder(*settings_);
-      EndDialog(1);
-      break;
-    default:
+    case FlowAction::Kind::None:
       break;
   }
 }
@@ -239,15 +241,10 @@ void CVellamDlg::OnClose() {
     return;
   }
   CreateDeferredPages();  // the question counts the loading page
-  if (!errorShown_) {
-    const size_t pageCount = pages_.size();
-    // Two pages means loading has not completed: the loading page is not the end.
-    const bool ask = currentPageIndex_ + 1 < pageCount || pageCount == 2;
-    if (ask) {
-      std::wstring question = languageManager_->GetText(busy_ ? "PROGRESS_QUIT" : "MSG_EXIT");
-      if (question.empty()) question = kQuitFallback;
-      if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
-    }
+  if (const char* key = flow_.CloseQuestionKey()) {
+    std::wstring question = languageManager_->GetText(key);
+    if (question.empty()) question = kQuitFallback;
+    if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
   }
   if (instanceMutex_) {
     CloseHandle(instanceMutex_);
