@@ -15,6 +15,7 @@
 #include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "locale/localized_page.h"
+#include "platform/win32/scoped_handle.h"
 #include "ui/dialog.h"
 
 using ButtonCallback = std::function<void(ButtonType)>;
@@ -53,7 +54,7 @@ class IPage : public ui::Dialog, public LocalizedPage {
   // Appends a binding of the child `id` to `key`; call once the window exists.
   void BindText(int id, const std::string& key);
   LanguageManager& languageManager() const { return *languageManager_; }
-  HBRUSH barBrush() const { return barBrush_; }
+  HBRUSH barBrush() const { return barBrush_.get(); }
   // Gives control `id` a bold copy of its font (height 12, weight 1000); the
   // page owns the font for as long as it exists.
   void MakeTitleBold(int id);
@@ -69,8 +70,8 @@ class IPage : public ui::Dialog, public LocalizedPage {
  private:
   std::shared_ptr<LanguageManager> languageManager_;
   std::vector<TextBinding> textBindings_;
-  HBRUSH barBrush_ = nullptr;
-  HFONT titleFont_ = nullptr;
+  platform::win32::ScopedBrush barBrush_;
+  platform::win32::ScopedFont titleFont_;
 };
 
 // A page that reports buttons and errors through the two callbacks (every

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_resource.h"
+
 namespace platform {
 
 using HttpHandle = void*;  // HINTERNET
@@ -115,5 +117,17 @@ class WinHttp {
   // GetLastError right after a failed call above.
   virtual std::uint32_t LastError() = 0;
 };
+
+// Closes a WinHTTP handle through the interface that opened it.
+struct HttpHandleTraits {
+  using Handle = HttpHandle;
+  WinHttp* http = nullptr;
+  static Handle Invalid() { return nullptr; }
+  bool Free(Handle handle) const { return http->WinHttpCloseHandle(handle); }
+};
+using ScopedHttpHandle = ScopedResource<HttpHandleTraits>;
+inline ScopedHttpHandle ScopedHttp(WinHttp& http, HttpHandle handle) {
+  return ScopedHttpHandle(handle, HttpHandleTraits{&http});
+}
 
 }  // namespace platform

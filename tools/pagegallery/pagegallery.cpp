@@ -107,8 +107,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     init(&controls);
   }
   platform::win32::LoadSystemLibrary(L"riched32.dll");
-  ULONG_PTR token = 0;
-  platform::win32::StartGdiplus(token);
+  auto gdiplus = platform::win32::StartGdiplus();
 
   auto settings = GetConfigurationManager();
   if (dlm) {
@@ -121,7 +120,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     gallery.SetBackgroundColor(settings->pageColour);
     gallery.DoModal();
   }
-  platform::win32::StopGdiplus(token);
+  gdiplus.reset();
   // As the installer ends: no process-wide object is destroyed under a worker.
   ExitProcess(0);
 }

@@ -38,8 +38,6 @@ CVellamDlg::~CVellamDlg() {
   headerIcon_.SetImage(nullptr);
   pages_.clear();
   errorPage_.reset();
-  if (barBrush_) DeleteObject(barBrush_);
-  if (instanceMutex_) CloseHandle(instanceMutex_);
 }
 
 BOOL CVellamDlg::OnInitDialog() {
@@ -83,7 +81,7 @@ BOOL CVellamDlg::OnInitDialog() {
   }
   SetWindowTextW(hwnd(), caption.c_str());
 
-  barBrush_ = CreateSolidBrush(settings->barColour);
+  barBrush_.reset(CreateSolidBrush(settings->barColour));
   SetItemText(kHeaderTitleId, settings->productTitle);
   CreateInitialPages();
   if (settings->wizardType == kWizardIsv) {
@@ -98,12 +96,9 @@ BOOL CVellamDlg::OnInitDialog() {
 bool CVellamDlg::ClaimSingleInstance() {
   // The "ISV" part is fixed: both wizard types share one mutex.
   const std::wstring name = std::wstring(L"Global\\Vellam") + L"ISV" + L"SingleInstanceMutex";
-  instanceMutex_ = CreateMutexW(nullptr, TRUE, name.c_str());
-  if (instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(instanceMutex_);
-    instanceMutex_ = nullptr;
-    return false;
-  }
+  platform::win32::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return false;
+  instanceMutex_ = std::move(mutex);
   return true;
 }
 
@@ -246,10 +241,7 @@ void CVellamDlg::OnClose() {
     if (question.empty()) question = kQuitFallback;
     if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
   }
-  if (instanceMutex_) {
-    CloseHandle(instanceMutex_);
-    instanceMutex_ = nullptr;
-  }
+  instanceMutex_.reset();
   ShowWindow(SW_HIDE);
   settings_->closing = true;
   GetDownloadManager()->stopRequested = true;
@@ -262,7 +254,7 @@ void CVellamDlg::OnClose() {
 HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
   if (GetDlgCtrlID(control) == kBottomBarId) {
     SetBkMode(dc, TRANSPARENT);
-    return barBrush_;
+    return barBrush_.get();
   }
   return ui::Dialog::OnCtlColor(dc, control, kind);
 }

@@ -13,6 +13,7 @@
 #include "pages/finish_pages.h"
 #include "pages/image_control.h"
 #include "pages/page.h"
+#include "platform/win32/scoped_handle.h"
 #include "ui/dialog.h"
 
 class ConfigurationManager;
@@ -69,6 +70,6 @@ class CVellamDlg : public ui::Dialog {
   std::unique_ptr<ErrorPage> errorPage_;
   bool deferredPagesCreated_ = false;
   CStaticFromImage headerIcon_;  // 1007
-  HBRUSH barBrush_ = nullptr;
-  HANDLE instanceMutex_ = nullptr;
+  platform::win32::ScopedBrush barBrush_;
+  platform::win32::ScopedHandle instanceMutex_;
 };
