@@ -8,7 +8,7 @@
 class DownloadPageDlm final : public CallbackPage {
  public:
   DownloadPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 110, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_DOWNLOAD_DLM, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageDLM"; }
   // Installers are fetched and run: closing now would leave them half done.
@@ -24,7 +24,7 @@ class DownloadPageDlm final : public CallbackPage {
 class DownloadPageIsv final : public CallbackPage {
  public:
   DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 106, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_DOWNLOAD_ISV, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageISV"; }
   // Installers are fetched and run: closing now would leave them half done.

@@ -44,7 +44,7 @@ void IPage::UpdateTexts() {
 }
 
 HBRUSH IPage::OnCtlColor(HDC dc, HWND control, UINT kind) {
-  if (GetDlgCtrlID(control) == kButtonBarId) {
+  if (GetDlgCtrlID(control) == IDC_BUTTON_BAR) {
     SetBkMode(dc, TRANSPARENT);
     return barBrush_.get();
   }

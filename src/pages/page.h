@@ -16,6 +16,7 @@
 #include "locale/language_manager.h"
 #include "locale/localized_page.h"
 #include "platform/win32/scoped_handle.h"
+#include "resources/resource_ids.h"
 #include "ui/dialog.h"
 
 using ButtonCallback = std::function<void(ButtonType)>;
@@ -27,9 +28,6 @@ struct TextBinding {
   HWND control = nullptr;
   std::string key;
 };
-
-// The button bar at the bottom of every page, painted with the bar colour.
-constexpr int kButtonBarId = 1002;
 
 class IPage : public ui::Dialog, public LocalizedPage {
  public:
@@ -61,7 +59,7 @@ class IPage : public ui::Dialog, public LocalizedPage {
   // Checks the check box or radio button `id`.
   void Check(int id) const { CheckDlgButton(hwnd(), id, BST_CHECKED); }
 
-  // Control 1002 gets the bar brush; every other control the page's default.
+  // The button bar (IDC_BUTTON_BAR) gets the bar brush; every other control the page's default.
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   // Enter and Escape never end a page.
   void OnOK() override {}

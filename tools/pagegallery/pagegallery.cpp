@@ -26,6 +26,7 @@
 #include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ class CPageGallery : public CVellamDlg {
   BOOL OnInitDialog() override {
     if (!CVellamDlg::OnInitDialog()) return FALSE;
     RECT area{};
-    GetWindowRect(Item(1014), &area);
+    GetWindowRect(Item(IDC_PAGE_AREA), &area);
     MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
     const auto& texts = languageManager();
     // The wizard makes its loading and error pages after showing; the

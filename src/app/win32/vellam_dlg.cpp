@@ -7,16 +7,11 @@
 #include "pages/page_factory.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr UINT kAboutCommand = 0x10;
-constexpr int kPageAreaId = 1014;
-constexpr int kBottomBarId = 1001;
-constexpr int kHeaderTitleId = 1008;
-constexpr int kHeaderIconId = 1007;
-constexpr int kHeaderLineId = 1006;
-constexpr int kShowErrorCommand = 1038;
 
 // Only when the current language has no text for the question.
 constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
@@ -27,8 +22,8 @@ void DeleteWorkingFolder(const ConfigurationManager& settings) {
 
 }  // namespace
 
-CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(103, parent) {
-  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(IDD_WIZARD, parent) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VELLAM));
 }
 
 CVellamDlg::~CVellamDlg() {
@@ -44,12 +39,12 @@ BOOL CVellamDlg::OnInitDialog() {
   // Until this window is destroyed, every box the logic raises is its own.
   platform::win32::SetMessageBoxOwner(hwnd());
   wchar_t aboutText[256] = {};
-  if (LoadStringW(GetModuleHandleW(nullptr), 101, aboutText, 256) > 0) {
+  if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT, aboutText, 256) > 0) {
     HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, kAboutCommand, aboutText);
   }
-  headerIcon_.AttachItem(hwnd(), kHeaderIconId);
+  headerIcon_.AttachItem(hwnd(), IDC_HEADER_ICON);
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
@@ -82,14 +77,14 @@ BOOL CVellamDlg::OnInitDialog() {
   SetWindowTextW(hwnd(), caption.c_str());
 
   barBrush_.reset(CreateSolidBrush(settings->barColour));
-  SetItemText(kHeaderTitleId, settings->productTitle);
+  SetItemText(IDC_PRODUCT_TITLE, settings->productTitle);
   CreateInitialPages();
   if (settings->wizardType == kWizardIsv) {
-    ShowItem(kHeaderIconId, false);
-    ShowItem(kHeaderLineId, false);
+    ShowItem(IDC_HEADER_ICON, false);
+    ShowItem(IDC_HEADER_LINE, false);
   }
   // The DLM wizard shows the title again once loading completes.
-  ShowItem(kHeaderTitleId, false);
+  ShowItem(IDC_PRODUCT_TITLE, false);
   return TRUE;
 }
 
@@ -104,7 +99,7 @@ bool CVellamDlg::ClaimSingleInstance() {
 
 RECT CVellamDlg::PageRectangle() const {
   RECT area{};
-  GetWindowRect(Item(kPageAreaId), &area);
+  GetWindowRect(Item(IDC_PAGE_AREA), &area);
   MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
   return area;
 }
@@ -217,7 +212,7 @@ void CVellamDlg::OnButtonPressed(ButtonType button) {
 }
 
 bool CVellamDlg::OnCommand(int id, int notifyCode) {
-  if (id == kShowErrorCommand && notifyCode == BN_CLICKED) {
+  if (id == IDC_SHOW_ERROR && notifyCode == BN_CLICKED) {
     ShowErrorPage(L"Error", L"Error message");
     return true;
   }
@@ -252,7 +247,7 @@ void CVellamDlg::OnClose() {
 }
 
 HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
-  if (GetDlgCtrlID(control) == kBottomBarId) {
+  if (GetDlgCtrlID(control) == IDC_BOTTOM_BAR) {
     SetBkMode(dc, TRANSPARENT);
     return barBrush_.get();
   }
