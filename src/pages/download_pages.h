@@ -2,7 +2,7 @@
 // they report Next when their work is done.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class DownloadPageDlm final : public CallbackPage {

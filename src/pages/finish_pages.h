@@ -2,7 +2,7 @@
 // page when something fails.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class FinishPageDlm final : public CallbackPage {

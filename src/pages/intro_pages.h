@@ -3,7 +3,7 @@
 // or Back.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 #include "ui/link_button.h"
 

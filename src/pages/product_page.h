@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class Package;

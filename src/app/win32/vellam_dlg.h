@@ -11,7 +11,7 @@
 #include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "pages/finish_pages.h"
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 #include "platform/win32/scoped_handle.h"
 #include "ui/dialog.h"

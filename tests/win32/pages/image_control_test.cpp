@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages_support.h"
 #include "platform/win32/scoped_handle.h"
 
