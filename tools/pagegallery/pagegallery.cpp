@@ -52,16 +52,16 @@ class CPageGallery : public CVellamDlg {
     // gallery's indices need them now.
     CreateDeferredPages();
     // Index 0 language, 1 loading; then:
-    CreateAndAddPage(MakeWarningPage(texts, hwnd()), area);                           // 2
-    CreateAndAddPage(MakeLicensePage(texts, hwnd()), area);                           // 3
-    CreateAndAddPage(MakeWelcomePage(texts, hwnd()), area);                           // 4
+    CreateAndAddPage(MakePage<WarningPageZQClassic, IPage>(texts, hwnd()), area);                           // 2
+    CreateAndAddPage(MakePage<LicensePageIsv, IPage>(texts, hwnd()), area);                           // 3
+    CreateAndAddPage(MakePage<WelcomePageIsv, IPage>(texts, hwnd()), area);                           // 4
     CreateAndAddPage(std::make_unique<ProductPage>(texts, nullptr, hwnd()), area);    // 5
-    CreateAndAddPage(MakeOptionsPage(texts, hwnd()), area);                           // 6
+    CreateAndAddPage(MakePage<OptionsPageZQClassic, IPage>(texts, hwnd()), area);                           // 6
     CreateAndAddPage(std::make_unique<ConfigurationsPageZQClassic>(texts, hwnd()), area);  // 7
-    CreateAndAddPage(MakeDownloadPageDlm(texts, hwnd()), area);                       // 8
-    CreateAndAddPage(MakeFinishPageDlm(texts, hwnd()), area);                         // 9
+    CreateAndAddPage(MakePage<DownloadPageDlm, IPage>(texts, hwnd()), area);                       // 8
+    CreateAndAddPage(MakePage<FinishPageDlm, IPage>(texts, hwnd()), area);                         // 9
     CreateAndAddPage(std::make_unique<DownloadPageIsv>(texts, hwnd()), area);         // 10
-    CreateAndAddPage(MakeFinishPageIsv(texts, hwnd()), area);                         // 11
+    CreateAndAddPage(MakePage<FinishPageIsv, IPage>(texts, hwnd()), area);                         // 11
     return TRUE;
   }
 

@@ -106,8 +106,9 @@ RECT CVellamDlg::PageRectangle() const {
 
 bool CVellamDlg::CreateInitialPages() {
   const RECT area = PageRectangle();
-  auto languagePage = settings_->brandedPages ? MakeLanguagePageZQ(languageManager_, hwnd())
-                                              : MakeLanguagePage(languageManager_, hwnd());
+  auto languagePage = settings_->brandedPages
+                          ? MakePage<LanguagePageZQ, IPage>(languageManager_, hwnd())
+                          : MakePage<LanguagePage, IPage>(languageManager_, hwnd());
   if (languagePage) CreateAndAddPage(std::move(languagePage), area);
 
   flow_.NavigateTo(0);
@@ -124,7 +125,7 @@ void CVellamDlg::CreateDeferredPages() {
   // Creating a page moves the focus into it; a page made later must leave it
   // where it was.
   HWND focus = GetFocus();
-  errorPage_ = MakeErrorPage(languageManager_, hwnd());
+  errorPage_ = MakePage<ErrorPage>(languageManager_, hwnd());
   if (errorPage_) CreatePage(*errorPage_, area);
   CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
   if (focus && IsWindow(focus)) SetFocus(focus);
