@@ -21,6 +21,7 @@
 #include "config/configuration_manager.h"
 #include "install/download_manager.h"
 #include "install/win32/download_manager_win32.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
 #include "platform/win32/winhttp_session.h"
@@ -67,17 +68,20 @@ bool BareWinHttp(const std::wstring& url, HANDLE file, std::uint64_t& bytes) {
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   const std::wstring object = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-  HINTERNET session = platform::win32::OpenWinHttpSession(nullptr,
-                                                          platform::win32::WinHttpProxyAccessType());
-  HINTERNET connection = session ? api->WinHttpConnect(session, host.c_str(), parts.nPort, 0)
-                                 : nullptr;
-  HINTERNET request =
-      connection ? api->WinHttpOpenRequest(connection, L"GET", object.c_str(), nullptr, nullptr,
-                                           nullptr,
-                                           parts.nScheme == INTERNET_SCHEME_HTTPS
-                                               ? WINHTTP_FLAG_SECURE
-                                               : 0)
-                 : nullptr;
+  platform::WinHttp& http = platform::win32::WinHttpClient();
+  const platform::ScopedHttpHandle session = platform::ScopedHttp(
+      http,
+      platform::win32::OpenWinHttpSession(nullptr, platform::win32::WinHttpProxyAccessType()));
+  const platform::ScopedHttpHandle connection = platform::ScopedHttp(
+      http, session ? api->WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0) : nullptr);
+  const platform::ScopedHttpHandle scopedRequest = platform::ScopedHttp(
+      http, connection ? api->WinHttpOpenRequest(connection.get(), L"GET", object.c_str(),
+                                                 nullptr, nullptr, nullptr,
+                                                 parts.nScheme == INTERNET_SCHEME_HTTPS
+                                                     ? WINHTTP_FLAG_SECURE
+                                                     : 0)
+                       : nullptr);
+  const HINTERNET request = scopedRequest.get();
   bool ok = request && api->WinHttpSendRequest(request, nullptr, 0, nullptr, 0, 0, 0) &&
             api->WinHttpReceiveResponse(request, nullptr);
   // The same calls as the installer's loop (ask what is there, read at most
@@ -104,9 +108,6 @@ bool BareWinHttp(const std::wstring& url, HANDLE file, std::uint64_t& bytes) {
     if (filled == kBlock) ok = flush();
   }
   if (ok && file != INVALID_HANDLE_VALUE) ok = flush();
-  for (HINTERNET handle : {request, connection, session}) {
-    if (handle) api->WinHttpCloseHandle(handle);
-  }
   return ok;
 }
 
@@ -128,11 +129,11 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"bare") {
     ok = BareWinHttp(url, INVALID_HANDLE_VALUE, bytes);
   } else if (mode == L"bare-write" && !file.empty()) {
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-      ok = BareWinHttp(url, handle, bytes);
-      ok = CloseHandle(handle) && ok;
+    platform::win32::ScopedFile handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle) {
+      ok = BareWinHttp(url, handle.get(), bytes);
+      ok = handle.Close() && ok;
       if (ok) bytes = FileSize(file);
     }
   } else if ((mode == L"installer" || mode == L"wininet") && !file.empty()) {

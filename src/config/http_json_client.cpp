@@ -42,29 +42,25 @@ bool HttpJsonClient::PostJson(const std::wstring& host, const std::wstring& path
 HttpJsonClient::Outcome HttpJsonClient::Post(const std::wstring& host, const std::wstring& path,
                                              const std::string& body, HeaderList headers,
                                              std::string& response, std::uint32_t& status) {
-  platform::HttpHandle session =
-      platform::OpenWinHttpSession(http_, nullptr, platform::ProxyAccessType(system_));
+  // Declared in opening order: they close request first, session last.
+  const platform::ScopedHttpHandle session = platform::ScopedHttp(
+      http_, platform::OpenWinHttpSession(http_, nullptr, platform::ProxyAccessType(system_)));
   if (!session) return Outcome::kNoAnswer;
 
   const std::uint32_t protocols = platform::SecureProtocolFlags(system_);
-  if (!http_.WinHttpSetOption(session, platform::kWinHttpOptionSecureProtocols, &protocols,
-                              sizeof protocols)) {
-    http_.WinHttpCloseHandle(session);
+  if (!http_.WinHttpSetOption(session.get(), platform::kWinHttpOptionSecureProtocols,
+                              &protocols, sizeof protocols)) {
     return Outcome::kNoAnswer;
   }
-  platform::HttpHandle connection =
-      http_.WinHttpConnect(session, host.c_str(), platform::kInternetDefaultHttpsPort, 0);
-  if (!connection) {
-    http_.WinHttpCloseHandle(session);
-    return Outcome::kNoAnswer;
-  }
-  platform::HttpHandle request = http_.WinHttpOpenRequest(
-      connection, L"POST", path.c_str(), nullptr, nullptr, nullptr, platform::kWinHttpFlagSecure);
-  if (!request) {
-    http_.WinHttpCloseHandle(connection);
-    http_.WinHttpCloseHandle(session);
-    return Outcome::kNoAnswer;
-  }
+  const platform::ScopedHttpHandle connection = platform::ScopedHttp(
+      http_, http_.WinHttpConnect(session.get(), host.c_str(),
+                                  platform::kInternetDefaultHttpsPort, 0));
+  if (!connection) return Outcome::kNoAnswer;
+  const platform::ScopedHttpHandle scopedRequest = platform::ScopedHttp(
+      http_, http_.WinHttpOpenRequest(connection.get(), L"POST", path.c_str(), nullptr, nullptr,
+                                      nullptr, platform::kWinHttpFlagSecure));
+  if (!scopedRequest) return Outcome::kNoAnswer;
+  const platform::HttpHandle request = scopedRequest.get();
 
   headers.emplace_back(L"Expect", L"100-continue");
   headers.emplace_back(L"Content-Type", L"application/json");
@@ -94,10 +90,6 @@ HttpJsonClient::Outcome HttpJsonClient::Post(const std::wstring& host, const std
     }
     if (!ReadBody(request, response)) outcome = Outcome::kTooLarge;
   }
-
-  http_.WinHttpCloseHandle(request);
-  http_.WinHttpCloseHandle(connection);
-  http_.WinHttpCloseHandle(session);
   return outcome;
 }
 

@@ -22,15 +22,18 @@ bool CrackUsableUrl(platform::WinHttp& http, const std::wstring& url,
 }  // namespace
 
 WinHttpExchange::WinHttpExchange(platform::WinHttp& http, platform::SystemMessages& messages)
-    : http_(http), messages_(messages) {}
+    : http_(http),
+      messages_(messages),
+      session_(nullptr, {&http}),
+      connection_(nullptr, {&http}),
+      request_(nullptr, {&http}) {}
 
 WinHttpExchange::~WinHttpExchange() { CloseAll(); }
 
 void WinHttpExchange::CloseAll() {
-  for (platform::HttpHandle* handle : {&request_, &connection_, &session_}) {
-    if (*handle) http_.WinHttpCloseHandle(*handle);
-    *handle = nullptr;
-  }
+  request_.reset();
+  connection_.reset();
+  session_.reset();
 }
 
 void WinHttpExchange::Fail(const std::wstring& what) {
@@ -45,10 +48,10 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
   bool httpsReached = false;
   for (;;) {
     CloseAll();
-    session_ = platform::OpenWinHttpSession(http_, settings.userAgent, settings.accessType);
+    session_.reset(platform::OpenWinHttpSession(http_, settings.userAgent, settings.accessType));
     if (!session_) Fail(L"Failed to open HTTP session: ");
     const std::uint32_t protocols = settings.secureProtocols;
-    if (!http_.WinHttpSetOption(session_, platform::kWinHttpOptionSecureProtocols, &protocols,
+    if (!http_.WinHttpSetOption(session_.get(), platform::kWinHttpOptionSecureProtocols, &protocols,
                                 sizeof protocols)) {
       Fail(L"Failed to set secure protocols: ");
     }
@@ -61,28 +64,28 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
     const std::wstring object = parts.urlPath + parts.extraInfo;
     httpsReached = httpsReached || parts.schemeNumber == platform::kInternetSchemeHttps;
 
-    connection_ = http_.WinHttpConnect(session_, parts.hostName.c_str(), parts.port, 0);
+    connection_.reset(http_.WinHttpConnect(session_.get(), parts.hostName.c_str(), parts.port, 0));
     if (!connection_) Fail(L"Failed to connect: ");
 
     std::uint32_t flags = settings.requestFlags;
     if (parts.schemeNumber == platform::kInternetSchemeHttps) flags |= platform::kWinHttpFlagSecure;
-    request_ = http_.WinHttpOpenRequest(connection_, L"GET", object.c_str(), nullptr, nullptr,
-                                        nullptr, flags);
+    request_.reset(http_.WinHttpOpenRequest(connection_.get(), L"GET", object.c_str(), nullptr,
+                                            nullptr, nullptr, flags));
     if (!request_) Fail(L"Failed to open request: ");
     // Without this WinHTTP would follow up to ten redirects on its own and
     // the limit below would never apply. Should a WinHTTP refuse it, it
     // still downloads; only the limit is then its own.
     const std::uint32_t disable = kWinHttpDisableRedirects;
-    http_.WinHttpSetOption(request_, kWinHttpOptionDisableFeature, &disable, sizeof disable);
+    http_.WinHttpSetOption(request_.get(), kWinHttpOptionDisableFeature, &disable, sizeof disable);
 
-    if (!http_.WinHttpSendRequest(request_, nullptr, 0, nullptr, 0, 0, 0)) {
+    if (!http_.WinHttpSendRequest(request_.get(), nullptr, 0, nullptr, 0, 0, 0)) {
       Fail(L"Failed to send request: ");
     }
-    if (!http_.WinHttpReceiveResponse(request_, nullptr)) Fail(L"Failed to receive response: ");
+    if (!http_.WinHttpReceiveResponse(request_.get(), nullptr)) Fail(L"Failed to receive response: ");
 
     std::uint32_t status = 0;
     std::uint32_t size = sizeof status;
-    if (!http_.WinHttpQueryHeaders(request_,
+    if (!http_.WinHttpQueryHeaders(request_.get(),
                                    platform::kWinHttpQueryStatusCode |
                                        platform::kWinHttpQueryFlagNumber,
                                    nullptr, &status, size, nullptr)) {
@@ -93,7 +96,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
       if (++redirects > kMaxRedirects) throw DownloadFailure{L"Too many redirects."};
       wchar_t location[260] = {};
       std::uint32_t bytes = sizeof location;
-      if (!http_.WinHttpQueryHeaders(request_, platform::kWinHttpQueryLocation, nullptr, location,
+      if (!http_.WinHttpQueryHeaders(request_.get(), platform::kWinHttpQueryLocation, nullptr, location,
                                      bytes, nullptr)) {
         throw DownloadFailure{http_.LastError() == kErrorInsufficientBuffer
                                   ? L"Redirect location is too long."
@@ -117,7 +120,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
 bool WinHttpExchange::QueryContentLength(std::uint32_t& length) {
   std::uint32_t value = 0;
   std::uint32_t size = sizeof value;
-  if (!http_.WinHttpQueryHeaders(request_,
+  if (!http_.WinHttpQueryHeaders(request_.get(),
                                  platform::kWinHttpQueryContentLength |
                                      platform::kWinHttpQueryFlagNumber,
                                  nullptr, &value, size, nullptr)) {
@@ -131,7 +134,7 @@ bool WinHttpExchange::ReadChunk(const std::uint8_t*& data, std::uint32_t& size) 
   data = nullptr;
   size = 0;
   std::uint32_t available = 0;
-  if (!http_.WinHttpQueryDataAvailable(request_, available)) Fail(L"Failed to query data: ");
+  if (!http_.WinHttpQueryDataAvailable(request_.get(), available)) Fail(L"Failed to query data: ");
   if (available == 0) return false;
   if (block_.empty()) {
     try {
@@ -141,7 +144,7 @@ bool WinHttpExchange::ReadChunk(const std::uint8_t*& data, std::uint32_t& size) 
     }
   }
   std::uint32_t read = 0;
-  if (!http_.WinHttpReadData(request_, block_.data(), std::min(available, kWinHttpReadBlock),
+  if (!http_.WinHttpReadData(request_.get(), block_.data(), std::min(available, kWinHttpReadBlock),
                              read)) {
     Fail(L"Failed to read data: ");
   }

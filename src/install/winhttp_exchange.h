@@ -62,8 +62,9 @@ class WinHttpExchange {
 
   platform::WinHttp& http_;
   platform::SystemMessages& messages_;
-  platform::HttpHandle session_ = nullptr;
-  platform::HttpHandle connection_ = nullptr;
-  platform::HttpHandle request_ = nullptr;
+  // Declared in opening order, so they close the other way round.
+  platform::ScopedHttpHandle session_;
+  platform::ScopedHttpHandle connection_;
+  platform::ScopedHttpHandle request_;
   std::vector<std::uint8_t> block_;  // allocated at the first read
 };

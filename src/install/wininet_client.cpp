@@ -19,25 +19,6 @@ constexpr std::uint32_t kReadSize = 64 * 1024;
 // following on its own had no such limit either.
 constexpr std::size_t kLocationCharacters = 2048;
 
-// Closes one WinINet handle on every way out.
-class InternetHandleGuard {
- public:
-  InternetHandleGuard(platform::WinInet& inet, platform::InternetHandle handle)
-      : inet_(inet), handle_(handle) {}
-  ~InternetHandleGuard() { Reset(nullptr); }
-  void Reset(platform::InternetHandle handle) {
-    if (handle_) inet_.InternetCloseHandle(handle_);
-    handle_ = handle;
-  }
-  InternetHandleGuard(const InternetHandleGuard&) = delete;
-  InternetHandleGuard& operator=(const InternetHandleGuard&) = delete;
-  platform::InternetHandle get() const { return handle_; }
-
- private:
-  platform::WinInet& inet_;
-  platform::InternetHandle handle_;
-};
-
 [[noreturn]] void FailWithLastError(DownloadPlatform& platform, const std::wstring& what) {
   const std::uint32_t code = platform.winInet.LastError();
   throw DownloadFailure{what + CodeAndText(platform.messages, code)};
@@ -68,14 +49,14 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
     // WinINet has no per-process choice of TLS versions (unlike WinHTTP's
     // secure-protocols option): it uses what the user's Internet Options and
     // Schannel allow, and changing those would reach beyond this process.
-    InternetHandleGuard session(
+    const auto session = platform::ScopedInternet(
         inet, inet.InternetOpenW(L"", platform::kInternetOpenTypePreconfig, nullptr, nullptr, 0));
     if (!session.get()) FailWithLastError(platform, L"Failed to initialize WinINet:: ");
     // Left to itself WinINet follows redirects up to its own limit, and
     // whether it stops at one from HTTPS to plain HTTP depends on the
     // Windows version and settings; so it is told not to follow any, and
     // each hop is checked here under the WinHTTP client's rules.
-    InternetHandleGuard request(inet, nullptr);
+    auto request = platform::ScopedInternet(inet, nullptr);
     std::wstring current = url;
     bool httpsReached = false;
     int redirects = 0;
@@ -83,7 +64,7 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
     std::uint32_t size = 0;
     for (;;) {
       httpsReached = httpsReached || UrlScheme(current) == L"https";
-      request.Reset(inet.InternetOpenUrlW(
+      request.reset(inet.InternetOpenUrlW(
           session.get(), current.c_str(), nullptr, 0,
           platform::kInternetFlagReload | platform::kInternetFlagNoAutoRedirect, 0));
       if (!request.get()) FailWithLastError(platform, L"Failed to open URL:: ");

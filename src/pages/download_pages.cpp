@@ -3,9 +3,9 @@
 #include "app/win32/singletons.h"
 
 BOOL DownloadPageDlm::OnInitDialog() {
-  productImage_.AttachItem(hwnd(), 1016);
-  BindText(1025, "PROGRESS_TITLE");
-  BindText(1026, "PROGRESS_DESC");
+  productImage_.AttachItem(hwnd(), IDC_PICTURE);
+  BindText(IDC_PROGRESS_TITLE, "PROGRESS_TITLE");
+  BindText(IDC_PROGRESS_TEXT, "PROGRESS_DESC");
   UpdateTexts();
   // The product logo the loading page downloaded; may be empty.
   productImage_.SetImage(GetConfigurationManager()->logoImage);
@@ -13,10 +13,10 @@ BOOL DownloadPageDlm::OnInitDialog() {
 }
 
 BOOL DownloadPageIsv::OnInitDialog() {
-  productImage_.AttachItem(hwnd(), 1016);
-  BindText(1025, "PROGRESS_TITLE");
-  BindText(1026, "PROGRESS_DESC");
+  productImage_.AttachItem(hwnd(), IDC_PICTURE);
+  BindText(IDC_PROGRESS_TITLE, "PROGRESS_TITLE");
+  BindText(IDC_PROGRESS_TEXT, "PROGRESS_DESC");
   UpdateTexts();
-  productImage_.LoadFromResource(101, L"IMAGE_BLOB");
+  productImage_.LoadFromResource(IDR_WELCOME_PICTURE, L"IMAGE_BLOB");
   return TRUE;
 }

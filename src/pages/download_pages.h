@@ -2,15 +2,17 @@
 // they report Next when their work is done.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class DownloadPageDlm final : public CallbackPage {
  public:
   DownloadPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 110, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_DOWNLOAD_DLM, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageDLM"; }
+  // Installers are fetched and run: closing now would leave them half done.
+  CloseBox closeBox() const override { return CloseBox::Remove; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -22,9 +24,11 @@ class DownloadPageDlm final : public CallbackPage {
 class DownloadPageIsv final : public CallbackPage {
  public:
   DownloadPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 106, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_DOWNLOAD_ISV, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"DownloadPageISV"; }
+  // Installers are fetched and run: closing now would leave them half done.
+  CloseBox closeBox() const override { return CloseBox::Remove; }
 
  protected:
   BOOL OnInitDialog() override;

@@ -2,15 +2,16 @@
 // page when something fails.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class FinishPageDlm final : public CallbackPage {
  public:
   FinishPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 111, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_FINISH_DLM, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"FinishPageDLM"; }
+  CloseBox closeBox() const override { return CloseBox::Restore; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -23,9 +24,10 @@ class FinishPageDlm final : public CallbackPage {
 class FinishPageIsv final : public CallbackPage {
  public:
   FinishPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 107, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_FINISH_ISV, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"FinishPageISV"; }
+  CloseBox closeBox() const override { return CloseBox::Restore; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -38,7 +40,7 @@ class FinishPageIsv final : public CallbackPage {
 class ErrorPage final : public IPage {
  public:
   ErrorPage(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : IPage(std::move(languageManager), 108, parent) {}
+      : IPage(std::move(languageManager), IDD_ERROR, parent) {}
   void OnNavigateToPage() override {}
   void SetButtonCallback(ButtonCallback callback) override { buttonCallback_ = std::move(callback); }
   // The error page has nowhere to send errors.

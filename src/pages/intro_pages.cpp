@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int kNextId = 1010;
-constexpr int kBackId = 1051;
 
 void SetLinkTarget(ui::LinkButton& link, const std::wstring& url) {
   link.SetURL(url);
@@ -18,22 +16,22 @@ void SetLinkTarget(ui::LinkButton& link, const std::wstring& url) {
 BOOL WelcomePageIsv::OnInitDialog() {
   auto settings = GetConfigurationManager();
   const bool dlm = settings->wizardType == kWizardDlm;
-  picture_.AttachItem(hwnd(), 1016);
-  privacyLink_.AttachItem(hwnd(), 1039);
-  termsLink_.AttachItem(hwnd(), 1040);
-  extraLink_.AttachItem(hwnd(), 1041);
+  picture_.AttachItem(hwnd(), IDC_PICTURE);
+  privacyLink_.AttachItem(hwnd(), IDC_PRIVACY_LINK);
+  termsLink_.AttachItem(hwnd(), IDC_TERMS_LINK);
+  extraLink_.AttachItem(hwnd(), IDC_SDK_LINK);
   if (dlm) {
     picture_.SetImage(settings->logoImage);
   } else {
-    picture_.LoadFromResource(101, L"IMAGE_BLOB");
+    picture_.LoadFromResource(IDR_WELCOME_PICTURE, L"IMAGE_BLOB");
   }
-  BindText(1008, "PRODUCT_TITLE");
-  BindText(1017, "WELCOME_TITLE");
-  BindText(1018, "WELCOME_TEXT");
-  BindText(kNextId, "BUTTON_NEXT");
-  BindText(1039, "PRIVACY_LINK");
-  BindText(1040, dlm ? "TOS_LINK" : "EULA_LINK");
-  BindText(1041, "SDK_LINK");
+  BindText(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");
+  BindText(IDC_WELCOME_TITLE, "WELCOME_TITLE");
+  BindText(IDC_WELCOME_TEXT, "WELCOME_TEXT");
+  BindText(IDC_NEXT, "BUTTON_NEXT");
+  BindText(IDC_PRIVACY_LINK, "PRIVACY_LINK");
+  BindText(IDC_TERMS_LINK, dlm ? "TOS_LINK" : "EULA_LINK");
+  BindText(IDC_SDK_LINK, "SDK_LINK");
   UpdateTexts();
   SetLinkTarget(privacyLink_, settings->privacyUrl);
   SetLinkTarget(termsLink_, settings->termsUrl);
@@ -49,41 +47,41 @@ void WelcomePageIsv::UpdateTexts() {
 }
 
 bool WelcomePageIsv::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, kNextId, ButtonType::Next);
+  return ReportClick(id, notifyCode, IDC_NEXT, ButtonType::Next);
 }
 
 BOOL WarningPageZQClassic::OnInitDialog() {
   // The template has no 1008: that binding stays inert.
-  BindText(1008, "PRODUCT_TITLE");
-  BindText(1052, "WARNING_TITLE");
-  BindText(1053, "WARNING_SUBTITLE");
-  BindText(1054, "WARNING_TEXT");
-  BindText(kNextId, "BUTTON_NEXT");
-  BindText(kBackId, "BUTTON_BACK");
+  BindText(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");
+  BindText(IDC_WARNING_TITLE, "WARNING_TITLE");
+  BindText(IDC_WARNING_SUBTITLE, "WARNING_SUBTITLE");
+  BindText(IDC_WARNING_TEXT, "WARNING_TEXT");
+  BindText(IDC_NEXT, "BUTTON_NEXT");
+  BindText(IDC_BACK, "BUTTON_BACK");
   UpdateTexts();
-  MakeTitleBold(1052);
+  MakeTitleBold(IDC_WARNING_TITLE);
   return TRUE;
 }
 
 bool WarningPageZQClassic::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, kNextId, ButtonType::Next) ||
-         ReportClick(id, notifyCode, kBackId, ButtonType::Back);
+  return ReportClick(id, notifyCode, IDC_NEXT, ButtonType::Next) ||
+         ReportClick(id, notifyCode, IDC_BACK, ButtonType::Back);
 }
 
 BOOL LicensePageIsv::OnInitDialog() {
-  BindText(1008, "PRODUCT_TITLE");  // not in the template: inert
-  BindText(1019, "LICENSE_TITLE");
-  BindText(1020, "LICENSE_TEXT");
-  BindText(1050, "BUTTON_AGREE");
-  BindText(kBackId, "BUTTON_BACK");
-  BindText(1046, "LICENSE_EULA");
-  BindText(1047, "LICENSE_DISCLAIMER");
+  BindText(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");  // not in the template: inert
+  BindText(IDC_LICENSE_TITLE, "LICENSE_TITLE");
+  BindText(IDC_LICENSE_TEXT, "LICENSE_TEXT");
+  BindText(IDC_AGREE, "BUTTON_AGREE");
+  BindText(IDC_BACK, "BUTTON_BACK");
+  BindText(IDC_LICENSE_EULA, "LICENSE_EULA");
+  BindText(IDC_LICENSE_DISCLAIMER, "LICENSE_DISCLAIMER");
   UpdateTexts();
-  MakeTitleBold(1019);
+  MakeTitleBold(IDC_LICENSE_TITLE);
   return TRUE;
 }
 
 bool LicensePageIsv::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, 1050, ButtonType::Next) ||
-         ReportClick(id, notifyCode, kBackId, ButtonType::Back);
+  return ReportClick(id, notifyCode, IDC_AGREE, ButtonType::Next) ||
+         ReportClick(id, notifyCode, IDC_BACK, ButtonType::Back);
 }

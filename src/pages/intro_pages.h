@@ -3,14 +3,14 @@
 // or Back.
 #pragma once
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 #include "ui/link_button.h"
 
 class WelcomePageIsv final : public CallbackPage {
  public:
   WelcomePageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 104, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_WELCOME, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"WelcomePage"; }
   // The texts, then each link sized to its text.
@@ -30,7 +30,7 @@ class WelcomePageIsv final : public CallbackPage {
 class WarningPageZQClassic final : public CallbackPage {
  public:
   WarningPageZQClassic(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 113, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_WARNING, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"WarningPageZQClassic"; }
 
@@ -42,7 +42,7 @@ class WarningPageZQClassic final : public CallbackPage {
 class LicensePageIsv final : public CallbackPage {
  public:
   LicensePageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 112, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_LICENSE, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"LicensePage"; }
 

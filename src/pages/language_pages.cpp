@@ -2,19 +2,17 @@
 
 namespace {
 
-constexpr int kLanguageComboId = 1000;
-constexpr int kNextId = 1010;
 
 }  // namespace
 
 BOOL LanguagePageBase::OnInitDialog() {
-  combo_.Attach(Item(kLanguageComboId));
+  combo_.Attach(Item(IDC_LANGUAGE_COMBO));
   BindTexts();
   LanguageComboBox combo(combo_);
   languageManager().PopulateLanguageCombo(combo);
   // Setting the language re-localises every page, this one included.
   OnLanguageSelected();
-  SendMessageW(hwnd(), DM_SETDEFID, kNextId, 0);
+  SendMessageW(hwnd(), DM_SETDEFID, IDC_NEXT, 0);
   return TRUE;
 }
 
@@ -26,20 +24,20 @@ void LanguagePageBase::OnLanguageSelected() {
 }
 
 bool LanguagePageBase::OnCommand(int id, int notifyCode) {
-  if (id == kLanguageComboId && notifyCode == CBN_SELCHANGE) {
+  if (id == IDC_LANGUAGE_COMBO && notifyCode == CBN_SELCHANGE) {
     OnLanguageSelected();
     return true;
   }
-  return ReportClick(id, notifyCode, kNextId, ButtonType::Next);
+  return ReportClick(id, notifyCode, IDC_NEXT, ButtonType::Next);
 }
 
 void LanguagePage::BindTexts() {
-  BindText(kNextId, "BUTTON_NEXT");
-  BindText(1011, "SPLASH_TEXT");
+  BindText(IDC_NEXT, "BUTTON_NEXT");
+  BindText(IDC_SPLASH_TEXT, "SPLASH_TEXT");
 }
 
 void LanguagePageZQ::BindTexts() {
-  BindText(kNextId, "BUTTON_NEXT");
-  BindText(1013, "SPLASH_TITLE_ZQ");
-  BindText(1012, "SPLASH_TEXT_ZQ");
+  BindText(IDC_NEXT, "BUTTON_NEXT");
+  BindText(IDC_SPLASH_TITLE_ZQ, "SPLASH_TITLE_ZQ");
+  BindText(IDC_SPLASH_TEXT_ZQ, "SPLASH_TEXT_ZQ");
 }

@@ -41,7 +41,7 @@ class LanguagePageBase : public CallbackPage {
 class LanguagePage final : public LanguagePageBase {
  public:
   LanguagePage(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : LanguagePageBase(std::move(languageManager), 9, parent) {}
+      : LanguagePageBase(std::move(languageManager), IDD_LANGUAGE, parent) {}
   std::wstring GetPageName() const override { return L"LanguagePage"; }
 
  protected:
@@ -51,7 +51,7 @@ class LanguagePage final : public LanguagePageBase {
 class LanguagePageZQ final : public LanguagePageBase {
  public:
   LanguagePageZQ(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : LanguagePageBase(std::move(languageManager), 10, parent) {}
+      : LanguagePageBase(std::move(languageManager), IDD_LANGUAGE_ZQ, parent) {}
   std::wstring GetPageName() const override { return L"LanguagePageZQ"; }
 
  protected:

@@ -6,7 +6,7 @@
 class LoadingPage final : public CallbackPage {
  public:
   LoadingPage(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 102, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_LOADING, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"LoadingPage"; }
 };

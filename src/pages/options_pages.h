@@ -7,7 +7,7 @@
 class OptionsPageZQClassic final : public CallbackPage {
  public:
   OptionsPageZQClassic(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 114, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_OPTIONS, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"OptionsPageZQClassic"; }
 
@@ -19,7 +19,7 @@ class OptionsPageZQClassic final : public CallbackPage {
 class ConfigurationsPageZQClassic final : public CallbackPage {
  public:
   ConfigurationsPageZQClassic(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), 115, parent) {}
+      : CallbackPage(std::move(languageManager), IDD_CONFIGURATIONS, parent) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"ConfigurationsPageZQClassic"; }
 

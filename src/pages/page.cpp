@@ -7,15 +7,13 @@
 IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, HWND parent)
     : ui::Dialog(templateId, parent), languageManager_(std::move(languageManager)) {
   languageManager_->RegisterPage(this);
-  barBrush_ = CreateSolidBrush(GetConfigurationManager()->barColour);
+  barBrush_.reset(CreateSolidBrush(GetConfigurationManager()->barColour));
 }
 
 IPage::~IPage() {
   // The window goes first: nothing may paint with the brush after it is gone.
   DestroyWindow();
   languageManager_->UnregisterPage(this);
-  if (barBrush_) DeleteObject(barBrush_);
-  if (titleFont_) DeleteObject(titleFont_);
 }
 
 void IPage::MakeTitleBold(int id) {
@@ -32,8 +30,7 @@ void IPage::MakeTitleBold(int id) {
   HFONT bold = CreateFontIndirectW(&font);
   if (!bold) return;
   SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(bold), TRUE);
-  if (titleFont_) DeleteObject(titleFont_);
-  titleFont_ = bold;
+  titleFont_.reset(bold);
 }
 
 void IPage::BindText(int id, const std::string& key) { textBindings_.push_back({Item(id), key}); }
@@ -47,9 +44,9 @@ void IPage::UpdateTexts() {
 }
 
 HBRUSH IPage::OnCtlColor(HDC dc, HWND control, UINT kind) {
-  if (GetDlgCtrlID(control) == kButtonBarId) {
+  if (GetDlgCtrlID(control) == IDC_BUTTON_BAR) {
     SetBkMode(dc, TRANSPARENT);
-    return barBrush_;
+    return barBrush_.get();
   }
   return ui::Dialog::OnCtlColor(dc, control, kind);
 }

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "locale/localized_page.h"
+#include "platform/win32/scoped_handle.h"
+#include "resources/resource_ids.h"
 #include "ui/dialog.h"
-
-enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5, SkipAll = 6 };
 
 using ButtonCallback = std::function<void(ButtonType)>;
 using ErrorCallback = std::function<void(const std::wstring& title, const std::wstring& text)>;
@@ -27,9 +28,6 @@ struct TextBinding {
   HWND control = nullptr;
   std::string key;
 };
-
-// The button bar at the bottom of every page, painted with the bar colour.
-constexpr int kButtonBarId = 1002;
 
 class IPage : public ui::Dialog, public LocalizedPage {
  public:
@@ -45,6 +43,8 @@ class IPage : public ui::Dialog, public LocalizedPage {
   // a key without text leaves the template's placeholder caption.
   void UpdateTexts() override;
   virtual std::wstring GetPageName() const = 0;
+  // What showing this page does to the wizard's close box.
+  virtual CloseBox closeBox() const { return CloseBox::Unchanged; }
 
   const std::vector<TextBinding>& textBindings() const { return textBindings_; }
 
@@ -52,14 +52,14 @@ class IPage : public ui::Dialog, public LocalizedPage {
   // Appends a binding of the child `id` to `key`; call once the window exists.
   void BindText(int id, const std::string& key);
   LanguageManager& languageManager() const { return *languageManager_; }
-  HBRUSH barBrush() const { return barBrush_; }
+  HBRUSH barBrush() const { return barBrush_.get(); }
   // Gives control `id` a bold copy of its font (height 12, weight 1000); the
   // page owns the font for as long as it exists.
   void MakeTitleBold(int id);
   // Checks the check box or radio button `id`.
   void Check(int id) const { CheckDlgButton(hwnd(), id, BST_CHECKED); }
 
-  // Control 1002 gets the bar brush; every other control the page's default.
+  // The button bar (IDC_BUTTON_BAR) gets the bar brush; every other control the page's default.
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   // Enter and Escape never end a page.
   void OnOK() override {}
@@ -68,8 +68,8 @@ class IPage : public ui::Dialog, public LocalizedPage {
  private:
   std::shared_ptr<LanguageManager> languageManager_;
   std::vector<TextBinding> textBindings_;
-  HBRUSH barBrush_ = nullptr;
-  HFONT titleFont_ = nullptr;
+  platform::win32::ScopedBrush barBrush_;
+  platform::win32::ScopedFont titleFont_;
 };
 
 // A page that reports buttons and errors through the two callbacks (every

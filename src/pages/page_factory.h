@@ -1,8 +1,9 @@
-// Page factory functions used by the main dialog. Each returns a new page
-// that shares the language manager, or nothing when it cannot be allocated.
+// The one page factory: a new page that shares the language manager, or
+// nothing when it cannot be allocated.
 #pragma once
 
 #include <memory>
+#include <new>
 
 #include "pages/download_pages.h"
 #include "pages/finish_pages.h"
@@ -14,13 +15,9 @@
 
 using SharedLanguageManager = std::shared_ptr<LanguageManager>;
 
-std::unique_ptr<ErrorPage> MakeErrorPage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeLanguagePageZQ(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeLanguagePage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeWarningPage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeLicensePage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeWelcomePage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeOptionsPage(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeDownloadPageDlm(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeFinishPageDlm(const SharedLanguageManager& languageManager, HWND parent);
-std::unique_ptr<IPage> MakeFinishPageIsv(const SharedLanguageManager& languageManager, HWND parent);
+// `Page` made with the shared language manager, as `Result` (a base such as
+// IPage when the caller keeps a list of pages).
+template <typename Page, typename Result = Page>
+std::unique_ptr<Result> MakePage(const SharedLanguageManager& languageManager, HWND parent) {
+  return std::unique_ptr<Result>(new (std::nothrow) Page(languageManager, parent));
+}

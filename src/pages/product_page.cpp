@@ -1,17 +1,17 @@
 #include "pages/product_page.h"
 
 BOOL ProductPage::OnInitDialog() {
-  picture_.AttachItem(hwnd(), 1023);
-  BindText(1021, "BUTTON_ACCEPT");
-  BindText(1022, "BUTTON_DECLINE");
-  BindText(1048, "BUTTON_SKIP_ALL");
-  BindText(1042, "PRODUCT_DISCLAIMER");
+  picture_.AttachItem(hwnd(), IDC_OFFER_PICTURE);
+  BindText(IDC_ACCEPT, "BUTTON_ACCEPT");
+  BindText(IDC_DECLINE, "BUTTON_DECLINE");
+  BindText(IDC_SKIP_ALL, "BUTTON_SKIP_ALL");
+  BindText(IDC_OFFER_DISCLAIMER, "PRODUCT_DISCLAIMER");
   UpdateTexts();
   return TRUE;
 }
 
 bool ProductPage::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, 1021, ButtonType::Accept) ||
-         ReportClick(id, notifyCode, 1022, ButtonType::Decline) ||
-         ReportClick(id, notifyCode, 1048, ButtonType::SkipAll);
+  return ReportClick(id, notifyCode, IDC_ACCEPT, ButtonType::Accept) ||
+         ReportClick(id, notifyCode, IDC_DECLINE, ButtonType::Decline) ||
+         ReportClick(id, notifyCode, IDC_SKIP_ALL, ButtonType::SkipAll);
 }

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
 
 class Package;
@@ -13,7 +13,7 @@ class ProductPage final : public CallbackPage {
  public:
   ProductPage(std::shared_ptr<LanguageManager> languageManager, std::shared_ptr<Package> offer,
               HWND parent)
-      : CallbackPage(std::move(languageManager), 105, parent), offer_(std::move(offer)) {}
+      : CallbackPage(std::move(languageManager), IDD_PRODUCT, parent), offer_(std::move(offer)) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"ProductPage"; }
   const std::shared_ptr<Package>& offer() const { return offer_; }

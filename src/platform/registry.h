@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error_codes.h"
+
 namespace platform {
 
 using RegistryKey = std::uintptr_t;  // an HKEY value
@@ -18,15 +20,6 @@ constexpr RegistryKey kHkeyCurrentConfig = 0x80000005u;
 constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
-
-constexpr long kErrorSuccess = 0;
-constexpr long kErrorFileNotFound = 2;
-constexpr long kErrorInvalidHandle = 6;
-constexpr long kErrorCallNotImplemented = 120;
-constexpr long kErrorBadPathname = 161;
-constexpr long kErrorMoreData = 234;
-constexpr long kErrorNoMoreItems = 259;
-constexpr long kErrorUnsupportedType = 1630;
 
 // Value types (REG_*).
 constexpr std::uint32_t kRegNone = 0;

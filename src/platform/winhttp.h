@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error_codes.h"
+#include "platform/scoped_resource.h"
+
 namespace platform {
 
 using HttpHandle = void*;  // HINTERNET
@@ -47,11 +50,8 @@ constexpr int kInternetSchemeHttps = 2;
 constexpr std::uint16_t kInternetDefaultHttpPort = 80;
 constexpr std::uint16_t kInternetDefaultHttpsPort = 443;
 
-// Error codes WinHTTP reports through GetLastError.
-constexpr std::uint32_t kErrorNotEnoughMemory = 8;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorModNotFound = 126;
-constexpr std::uint32_t kErrorProcNotFound = 127;
+// Error codes of its own WinHTTP reports through GetLastError (the general
+// ones are in error_codes.h).
 constexpr std::uint32_t kErrorWinHttpTimeout = 12002;
 constexpr std::uint32_t kErrorWinHttpUnrecognizedScheme = 12006;
 constexpr std::uint32_t kErrorWinHttpNameNotResolved = 12007;
@@ -115,5 +115,17 @@ class WinHttp {
   // GetLastError right after a failed call above.
   virtual std::uint32_t LastError() = 0;
 };
+
+// Closes a WinHTTP handle through the interface that opened it.
+struct HttpHandleTraits {
+  using Handle = HttpHandle;
+  WinHttp* http = nullptr;
+  static Handle Invalid() { return nullptr; }
+  bool Free(Handle handle) const { return http->WinHttpCloseHandle(handle); }
+};
+using ScopedHttpHandle = ScopedResource<HttpHandleTraits>;
+inline ScopedHttpHandle ScopedHttp(WinHttp& http, HttpHandle handle) {
+  return ScopedHttpHandle(handle, HttpHandleTraits{&http});
+}
 
 }  // namespace platform

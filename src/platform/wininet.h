@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/scoped_resource.h"
+
 namespace platform {
 
 using InternetHandle = void*;  // HINTERNET
@@ -44,5 +46,17 @@ class WinInet {
   // GetLastError as it stands right now (also after successful calls).
   virtual std::uint32_t LastError() = 0;
 };
+
+// Closes a WinINet handle through the interface that opened it.
+struct InternetHandleTraits {
+  using Handle = InternetHandle;
+  WinInet* inet = nullptr;
+  static Handle Invalid() { return nullptr; }
+  bool Free(Handle handle) const { return inet->InternetCloseHandle(handle); }
+};
+using ScopedInternetHandle = ScopedResource<InternetHandleTraits>;
+inline ScopedInternetHandle ScopedInternet(WinInet& inet, InternetHandle handle) {
+  return ScopedInternetHandle(handle, InternetHandleTraits{&inet});
+}
 
 }  // namespace platform

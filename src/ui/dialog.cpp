@@ -37,7 +37,6 @@ Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(
 Dialog::~Dialog() {
   if (hwnd_ && !modal_) ::DestroyWindow(hwnd_);
   postTarget_->Clear();
-  if (background_) DeleteObject(background_);
 }
 
 INT_PTR Dialog::DoModal() {
@@ -120,9 +119,8 @@ void Dialog::EndDialog(INT_PTR result) {
 }
 
 void Dialog::SetBackgroundColor(COLORREF colour, bool repaint) {
-  if (background_) DeleteObject(background_);
   backgroundColour_ = colour;
-  background_ = CreateSolidBrush(colour);
+  background_.reset(CreateSolidBrush(colour));
   if (repaint && hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
@@ -149,7 +147,7 @@ HBRUSH Dialog::OnCtlColor(HDC dc, HWND control, UINT kind) {
   if (kind == WM_CTLCOLORSTATIC || kind == WM_CTLCOLORBTN) {
     SetBkColor(dc, backgroundColour_);
   }
-  return background_;
+  return background_.get();
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/post_target.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace ui {
 
@@ -78,7 +79,7 @@ class Dialog {
   bool modal_ = false;
   bool ended_ = false;
   INT_PTR result_ = -1;
-  HBRUSH background_ = nullptr;
+  platform::win32::ScopedBrush background_;
   COLORREF backgroundColour_ = 0;
   std::shared_ptr<PostTarget> postTarget_ = std::make_shared<PostTarget>();
 };

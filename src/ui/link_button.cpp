@@ -13,7 +13,6 @@ constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 
 LinkButton::~LinkButton() {
   Detach();
-  if (linkFont_) DeleteObject(linkFont_);
 }
 
 std::wstring LinkButton::Caption() const {
@@ -25,17 +24,16 @@ std::wstring LinkButton::Caption() const {
 
 HFONT LinkButton::LinkFont() {
   HFONT base = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
-  if (linkFont_ && base == linkFontBase_) return linkFont_;
+  if (linkFont_ && base == linkFontBase_) return linkFont_.get();
   LOGFONTW font{};
   if (!GetObjectW(base ? static_cast<HGDIOBJ>(base) : GetStockObject(DEFAULT_GUI_FONT),
                   sizeof font, &font)) {
     return base;
   }
   font.lfUnderline = TRUE;
-  if (linkFont_) DeleteObject(linkFont_);
-  linkFont_ = CreateFontIndirectW(&font);
+  linkFont_.reset(CreateFontIndirectW(&font));
   linkFontBase_ = base;
-  return linkFont_ ? linkFont_ : base;
+  return linkFont_ ? linkFont_.get() : base;
 }
 
 void LinkButton::SizeToContent() {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
 #include "ui/control.h"
 
 namespace ui {
@@ -31,7 +32,7 @@ class LinkButton : public Control {
   std::wstring Caption() const;
 
   std::wstring url_;
-  HFONT linkFont_ = nullptr;
+  platform::win32::ScopedFont linkFont_;
   HFONT linkFontBase_ = nullptr;  // the control font linkFont_ was made from
 };
 

@@ -50,9 +50,9 @@ before=$(temp_folders)
 wizard en_US.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
-check "isv-en: the language choice is hidden" "$(drive visible 1000)" "0"
-check "isv-en: Next in English" "$(text_becomes 1010 Next)" "Next"
-check "isv-en: branded title" "$(text_becomes 1013 "Welcome to Pellio Classic Setup")" "Welcome to Pellio Classic Setup"
+check "isv-en: the language choice is hidden" "$(drive visible "$IDC_LANGUAGE_COMBO")" "0"
+check "isv-en: Next in English" "$(text_becomes "$IDC_NEXT" Next)" "Next"
+check "isv-en: branded title" "$(text_becomes "$IDC_SPLASH_TITLE_ZQ" "Welcome to Pellio Classic Setup")" "Welcome to Pellio Classic Setup"
 e2e_screenshot isv-en-language
 close_wizard "$pid" "Are you sure you want to quit Pellio Classic Setup?" isv-en "$before"
 
@@ -62,14 +62,14 @@ before=$(temp_folders)
 wizard es_ES.UTF-8 Vellam.exe
 pid=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
-check "isv-es: the language choice is hidden" "$(drive visible 1000)" "0"
-check "isv-es: Next in Spanish" "$(text_becomes 1010 Siguiente)" "Siguiente"
-check "isv-es: branded title stays English" "$(drive text 1013)" "Welcome to Pellio Classic Setup"
+check "isv-es: the language choice is hidden" "$(drive visible "$IDC_LANGUAGE_COMBO")" "0"
+check "isv-es: Next in Spanish" "$(text_becomes "$IDC_NEXT" Siguiente)" "Siguiente"
+check "isv-es: branded title stays English" "$(drive text "$IDC_SPLASH_TITLE_ZQ")" "Welcome to Pellio Classic Setup"
 e2e_screenshot isv-es-language
 # Cancel keeps the wizard and its working folder.
 drive close >/dev/null
 drive answer 2 >/dev/null
-check "isv-es: Cancel keeps the wizard" "$(drive text 1010)" "Siguiente"
+check "isv-es: Cancel keeps the wizard" "$(drive text "$IDC_NEXT")" "Siguiente"
 close_wizard "$pid" "¿Seguro que desea salir del programa de instalación de Pellio Classic?" isv-es "$before"
 
 # --- DLM wizard, Polish locale ------------------------------------------------
@@ -81,12 +81,12 @@ before=$(temp_folders)
 wizard pl_PL.UTF-8 VellamDLM.exe
 pid=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no DLM wizard"; exit 1; }
-check "dlm: the language choice is hidden" "$(drive visible 1000)" "0"
-items=$(hidden combo-items 1000)
+check "dlm: the language choice is hidden" "$(drive visible "$IDC_LANGUAGE_COMBO")" "0"
+items=$(hidden combo-items "$IDC_LANGUAGE_COMBO")
 check "dlm: fourteen languages" "$(echo "$items" | wc -l)" "14"
 check "dlm: Polish is listed twice" "$(echo "$items" | grep -cx polski)" "2"
-check "dlm: the user's language is preselected" "$(hidden combo-selected 1000)" "polski"
-check "dlm: Next in Polish" "$(text_becomes 1010 Dalej)" "Dalej"
+check "dlm: the user's language is preselected" "$(hidden combo-selected "$IDC_LANGUAGE_COMBO")" "polski"
+check "dlm: Next in Polish" "$(text_becomes "$IDC_NEXT" Dalej)" "Dalej"
 e2e_screenshot dlm-pl-language
 
 # Every entry, in list order, re-localises the page: the Next button shows
@@ -95,11 +95,11 @@ next_texts=(Next Siguiente Avançar Dalej Další Næste Weiter Seuraava Suivant
             Далее İleri)
 for index in "${!next_texts[@]}"; do
   expected=${next_texts[$index]}
-  hidden select 1000 "$index" >/dev/null
-  check "dlm entry $index: Next follows the language" "$(text_becomes 1010 "$expected")" "$expected"
+  hidden select "$IDC_LANGUAGE_COMBO" "$index" >/dev/null
+  check "dlm entry $index: Next follows the language" "$(text_becomes "$IDC_NEXT" "$expected")" "$expected"
 done
-hidden select 1000 6 >/dev/null
-text_becomes 1010 Weiter >/dev/null
+hidden select "$IDC_LANGUAGE_COMBO" 6 >/dev/null
+text_becomes "$IDC_NEXT" Weiter >/dev/null
 e2e_screenshot dlm-de-language
 # The DLM wizard has no product title before the configuration arrives.
 close_wizard "$pid" "Möchten Sie die Installation von  wirklich beenden?" dlm-de "$before"
@@ -111,13 +111,13 @@ close_wizard "$pid" "Möchten Sie die Installation von  wirklich beenden?" dlm-d
 E2E_PIDS+=("$!")
 gallery=$!
 e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery"; exit 1; }
-check "plain: the language choice is shown" "$(drive visible 1000)" "1"
+check "plain: the language choice is shown" "$(drive visible "$IDC_LANGUAGE_COMBO")" "1"
 declare -A splash_by_next=()
 for index in "${!next_texts[@]}"; do
   expected=${next_texts[$index]}
-  drive select 1000 "$index" >/dev/null
-  check "plain entry $index: Next follows the language" "$(text_becomes 1010 "$expected")" "$expected"
-  splash=$(drive text 1011)
+  drive select "$IDC_LANGUAGE_COMBO" "$index" >/dev/null
+  check "plain entry $index: Next follows the language" "$(text_becomes "$IDC_NEXT" "$expected")" "$expected"
+  splash=$(drive text "$IDC_SPLASH_TEXT")
   case "$splash" in
     *placeholder* | "") check "plain entry $index: welcome text localised" "$splash" "a localised text" ;;
   esac
@@ -129,11 +129,11 @@ done
 check "plain: thirteen different welcome texts" \
   "$(printf '%s\0' "${splash_by_next[@]}" | sort -zu | tr -cd '\0' | wc -c)" "13"
 # German, then the finish page (never shown before) speaks German too.
-drive select 1000 6 >/dev/null
-text_becomes 1010 Weiter >/dev/null
+drive select "$IDC_LANGUAGE_COMBO" 6 >/dev/null
+text_becomes "$IDC_NEXT" Weiter >/dev/null
 drive syscommand 0x7090 >/dev/null
 finish=$(grep -o '<BUTTON_FINISH>[^<]*' "$E2E_ROOT/src/locale/resources/dlm_de.xml" | cut -d'>' -f2)
-check "plain: the finish page follows the language" "$(text_becomes 1028 "$finish")" "$finish"
+check "plain: the finish page follows the language" "$(text_becomes "$IDC_FINISH" "$finish")" "$finish"
 e2e_screenshot plain-de-finish
 kill "$gallery" 2>/dev/null || true
 e2e_finish

@@ -10,6 +10,10 @@ E2E_PREFIX=$(realpath -m "$2")
 E2E_NAME=$(basename "$0" .test.sh)
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$E2E_ROOT/scripts/lib/display.sh"
+# Control ids by name (IDC_NEXT=1010, ...), read straight from the header the
+# resource scripts and the window code share, so they cannot drift apart.
+eval "$(sed -n 's/^#define \(ID[A-Z0-9_]*\) \([0-9][0-9]*\)$/\1=\2/p' \
+  "$E2E_ROOT/src/resources/resource_ids.h")"
 E2E_ARTIFACTS="$E2E_BUILD/e2e-artifacts/$E2E_NAME"
 E2E_WORK="$E2E_BUILD/e2e-work/$E2E_NAME"
 E2E_FAILURES=0

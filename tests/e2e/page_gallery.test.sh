@@ -39,36 +39,36 @@ stop_gallery() {
 export VELLAM_WIZARD_TITLE="Pellio Classic"
 gallery en_US.UTF-8
 e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
-show 0x7000 isv-en-language 1010 "Next"
+show 0x7000 isv-en-language "$IDC_NEXT" "Next"
 drive syscommand 0x7010 >/dev/null
-check "loading page shows its progress bar" "$(drive visible 1043)" "1"
+check "loading page shows its progress bar" "$(drive visible "$IDC_PROGRESS")" "1"
 e2e_screenshot page-isv-en-loading
-show 0x7020 isv-en-warning 1051 "Back"
-show 0x7030 isv-en-licence 1050 "I Agree"
-show 0x7050 isv-en-offer 1021 "Accept"
-show 0x7060 isv-en-options 1010 "Next"
-show 0x7070 isv-en-configurations 1051 "Back"
-show 0x70A0 isv-en-download 1025 "Installation Status"
-show 0x70B0 isv-en-finish 1028 "Finish"
-show 0x7FF0 isv-en-error 1035 "Close"
+show 0x7020 isv-en-warning "$IDC_BACK" "Back"
+show 0x7030 isv-en-licence "$IDC_AGREE" "I Agree"
+show 0x7050 isv-en-offer "$IDC_ACCEPT" "Accept"
+show 0x7060 isv-en-options "$IDC_NEXT" "Next"
+show 0x7070 isv-en-configurations "$IDC_BACK" "Back"
+show 0x70A0 isv-en-download "$IDC_PROGRESS_TITLE" "Installation Status"
+show 0x70B0 isv-en-finish "$IDC_FINISH" "Finish"
+show 0x7FF0 isv-en-error "$IDC_CLOSE" "Close"
 stop_gallery
 
 # Branded ISV wizard, Spanish: the branded texts are English only, the
 # buttons follow the language.
 gallery es_ES.UTF-8
 e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
-show 0x7000 isv-es-language 1010 "Siguiente"
-show 0x7050 isv-es-offer 1021 "Aceptar"
-show 0x70B0 isv-es-finish 1028 "Finalizar"
+show 0x7000 isv-es-language "$IDC_NEXT" "Siguiente"
+show 0x7050 isv-es-offer "$IDC_ACCEPT" "Aceptar"
+show 0x70B0 isv-es-finish "$IDC_FINISH" "Finalizar"
 stop_gallery
 
 # Plain DLM wizard, English.
 export VELLAM_WIZARD_TITLE="Setup"
 gallery en_US.UTF-8 DLM
 e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
-show 0x7000 dlm-en-language 1010 "Next"
-show 0x7040 dlm-en-welcome 1010 "Next"
-show 0x7080 dlm-en-download 1025 "Downloading"
-show 0x7090 dlm-en-finish 1028 "Finish"
+show 0x7000 dlm-en-language "$IDC_NEXT" "Next"
+show 0x7040 dlm-en-welcome "$IDC_NEXT" "Next"
+show 0x7080 dlm-en-download "$IDC_PROGRESS_TITLE" "Downloading"
+show 0x7090 dlm-en-finish "$IDC_FINISH" "Finish"
 stop_gallery
 e2e_finish

@@ -14,9 +14,9 @@ e2e_start "$E2E_BUILD/VellamDLM.exe"
 dlm=$E2E_LAST_PID
 e2e_wait_wizard --title Setup >/dev/null || true
 check "DLM caption" "$(drive --title Setup caption)" '"Setup"'
-check "DLM header title hidden" "$(drive --title Setup visible 1008)" "0"
-check "DLM header icon shown" "$(drive --title Setup visible 1007)" "1"
-check "DLM header line shown" "$(drive --title Setup visible 1006)" "1"
+check "DLM header title hidden" "$(drive --title Setup visible "$IDC_PRODUCT_TITLE")" "0"
+check "DLM header icon shown" "$(drive --title Setup visible "$IDC_HEADER_ICON")" "1"
+check "DLM header line shown" "$(drive --title Setup visible "$IDC_HEADER_LINE")" "1"
 e2e_screenshot dlm-wizard
 
 # The ISV wizard shares the DLM wizard's single-instance mutex.

@@ -16,11 +16,11 @@ first=$E2E_LAST_PID
 caption=$(e2e_wait_wizard) || { echo "FAIL: no wizard window"; exit 1; }
 check "wizard window appears" "$caption" "Pellio Classic "
 check "caption ends with one blank" "$(drive caption)" '"Pellio Classic "'
-check "header title hidden" "$(drive visible 1008)" "0"
-check "header icon hidden" "$(drive visible 1007)" "0"
-check "header line hidden" "$(drive visible 1006)" "0"
-check "page area present" "$(drive visible 1014)" "1"
-check "language page shown with its Next button" "$(drive visible 1010)" "1"
+check "header title hidden" "$(drive visible "$IDC_PRODUCT_TITLE")" "0"
+check "header icon hidden" "$(drive visible "$IDC_HEADER_ICON")" "0"
+check "header line hidden" "$(drive visible "$IDC_HEADER_LINE")" "0"
+check "page area present" "$(drive visible "$IDC_PAGE_AREA")" "1"
+check "language page shown with its Next button" "$(drive visible "$IDC_NEXT")" "1"
 e2e_screenshot wizard
 work=$(e2e_new_work_folder "$before")
 check "the wizard made a working folder" "$([ -d "$work" ] && echo made)" "made"
@@ -41,7 +41,7 @@ check "the refused copy made no working folder" "$(e2e_work_folders)" "$folders"
 
 # About box from the system menu.
 drive syscommand 0x10 >/dev/null
-check "about box shows the program version" "$(drive dialog 'About Vellam' 1045)" \
+check "about box shows the program version" "$(drive dialog 'About Vellam' "$IDC_ABOUT_VERSION")" \
   "Vellam, Version 1.0.0.1"
 e2e_screenshot about
 drive press-dialog 'About Vellam' 1 >/dev/null
@@ -84,7 +84,7 @@ drive answer 1 >/dev/null
 check "IDCANCEL and OK end the process" "$(e2e_wait_exit "$cancelled" 30)" "ended"
 check "IDCANCEL and OK delete the working folder" "$(gone "$work")" "gone"
 
-# The error page (command 1038): its Close ends the wizard without asking
+# The error page (command IDC_SHOW_ERROR): its Close ends the wizard without asking
 # and deletes the working folder.
 before=$(e2e_work_folders)
 e2e_start "$E2E_BUILD/Vellam.exe"
@@ -92,10 +92,10 @@ failed=$E2E_LAST_PID
 e2e_wait_wizard >/dev/null || { echo "FAIL: no wizard window"; exit 1; }
 work=$(e2e_new_work_folder "$before")
 fill "$work"
-drive send-command 1038 >/dev/null
-check "command 1038 shows the error page" "$(drive text 1036)|$(drive text 1037)" "Error|Error message"
+drive send-command "$IDC_SHOW_ERROR" >/dev/null
+check "the show-error command shows the error page" "$(drive text "$IDC_ERROR_TITLE")|$(drive text "$IDC_ERROR_TEXT")" "Error|Error message"
 e2e_screenshot error-page
-drive click 1035 >/dev/null
+drive click "$IDC_CLOSE" >/dev/null
 check "the error page's Close ends the process" "$(e2e_wait_exit "$failed" 30)" "ended"
 check "the error page's Close deletes the working folder" "$(gone "$work")" "gone"
 
@@ -111,9 +111,9 @@ close_entries() {
   drive answer 1 >/dev/null
 }
 check "one Close in the system menu at the start" "$(close_entries)" "Vellam|Close entries: 1"
-drive send-command 1038 >/dev/null
-drive send-command 1038 >/dev/null
-check "the error page is shown" "$(drive text 1037)" "Error message"
+drive send-command "$IDC_SHOW_ERROR" >/dev/null
+drive send-command "$IDC_SHOW_ERROR" >/dev/null
+check "the error page is shown" "$(drive text "$IDC_ERROR_TEXT")" "Error message"
 check "after two errors still one Close" "$(close_entries)" "Vellam|Close entries: 1"
 
 # A box the logic raises while the wizard exists, here from a worker thread,

@@ -26,6 +26,7 @@
 #include "platform/win32/gdiplus_session.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -44,23 +45,23 @@ class CPageGallery : public CVellamDlg {
   BOOL OnInitDialog() override {
     if (!CVellamDlg::OnInitDialog()) return FALSE;
     RECT area{};
-    GetWindowRect(Item(1014), &area);
+    GetWindowRect(Item(IDC_PAGE_AREA), &area);
     MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
     const auto& texts = languageManager();
     // The wizard makes its loading and error pages after showing; the
     // gallery's indices need them now.
     CreateDeferredPages();
     // Index 0 language, 1 loading; then:
-    CreateAndAddPage(MakeWarningPage(texts, hwnd()), area);                           // 2
-    CreateAndAddPage(MakeLicensePage(texts, hwnd()), area);                           // 3
-    CreateAndAddPage(MakeWelcomePage(texts, hwnd()), area);                           // 4
+    CreateAndAddPage(MakePage<WarningPageZQClassic, IPage>(texts, hwnd()), area);                           // 2
+    CreateAndAddPage(MakePage<LicensePageIsv, IPage>(texts, hwnd()), area);                           // 3
+    CreateAndAddPage(MakePage<WelcomePageIsv, IPage>(texts, hwnd()), area);                           // 4
     CreateAndAddPage(std::make_unique<ProductPage>(texts, nullptr, hwnd()), area);    // 5
-    CreateAndAddPage(MakeOptionsPage(texts, hwnd()), area);                           // 6
+    CreateAndAddPage(MakePage<OptionsPageZQClassic, IPage>(texts, hwnd()), area);                           // 6
     CreateAndAddPage(std::make_unique<ConfigurationsPageZQClassic>(texts, hwnd()), area);  // 7
-    CreateAndAddPage(MakeDownloadPageDlm(texts, hwnd()), area);                       // 8
-    CreateAndAddPage(MakeFinishPageDlm(texts, hwnd()), area);                         // 9
+    CreateAndAddPage(MakePage<DownloadPageDlm, IPage>(texts, hwnd()), area);                       // 8
+    CreateAndAddPage(MakePage<FinishPageDlm, IPage>(texts, hwnd()), area);                         // 9
     CreateAndAddPage(std::make_unique<DownloadPageIsv>(texts, hwnd()), area);         // 10
-    CreateAndAddPage(MakeFinishPageIsv(texts, hwnd()), area);                         // 11
+    CreateAndAddPage(MakePage<FinishPageIsv, IPage>(texts, hwnd()), area);                         // 11
     return TRUE;
   }
 
@@ -107,8 +108,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     init(&controls);
   }
   platform::win32::LoadSystemLibrary(L"riched32.dll");
-  ULONG_PTR token = 0;
-  platform::win32::StartGdiplus(token);
+  auto gdiplus = platform::win32::StartGdiplus();
 
   auto settings = GetConfigurationManager();
   if (dlm) {
@@ -121,7 +121,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     gallery.SetBackgroundColor(settings->pageColour);
     gallery.DoModal();
   }
-  platform::win32::StopGdiplus(token);
+  gdiplus.reset();
   // As the installer ends: no process-wide object is destroyed under a worker.
   ExitProcess(0);
 }

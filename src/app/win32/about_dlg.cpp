@@ -3,6 +3,6 @@
 #include "app/win32/singletons.h"
 
 BOOL CAboutDlg::OnInitDialog() {
-  SetItemText(1045, L"Vellam, Version " + GetConfigurationManager()->programVersion);
+  SetItemText(IDC_ABOUT_VERSION, L"Vellam, Version " + GetConfigurationManager()->programVersion);
   return TRUE;
 }

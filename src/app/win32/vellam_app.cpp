@@ -15,8 +15,6 @@ using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 }  // namespace
 
-CVellamApp::~CVellamApp() { platform::win32::StopGdiplus(gdiplusToken_); }
-
 bool CVellamApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;  // 8
@@ -32,9 +30,7 @@ bool CVellamApp::InitInstance() {
   // Without the rich-edit control nothing is shown.
   if (!platform::win32::LoadSystemLibrary(L"riched32.dll")) return false;
 
-  ULONG_PTR token = 0;
-  platform::win32::StartGdiplus(token);
-  gdiplusToken_ = token;
+  gdiplus_ = platform::win32::StartGdiplus();
 
   {
     // The dialog takes the settings object (and its page colour) itself, once

@@ -2,12 +2,12 @@
 // wizard modally and tears the services down again.
 #pragma once
 
-#include <cstdint>
+#include "platform/win32/gdiplus_session.h"
 
 class CVellamApp {
  public:
   CVellamApp() = default;
-  ~CVellamApp();
+  ~CVellamApp() = default;
   CVellamApp(const CVellamApp&) = delete;
   CVellamApp& operator=(const CVellamApp&) = delete;
 
@@ -15,5 +15,5 @@ class CVellamApp {
   bool InitInstance();
 
  private:
-  std::uintptr_t gdiplusToken_ = 0;
+  platform::win32::GdiplusSession gdiplus_;
 };

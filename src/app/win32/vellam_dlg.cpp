@@ -7,16 +7,11 @@
 #include "pages/page_factory.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr UINT kAboutCommand = 0x10;
-constexpr int kPageAreaId = 1014;
-constexpr int kBottomBarId = 1001;
-constexpr int kHeaderTitleId = 1008;
-constexpr int kHeaderIconId = 1007;
-constexpr int kHeaderLineId = 1006;
-constexpr int kShowErrorCommand = 1038;
 
 // Only when the current language has no text for the question.
 constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
@@ -27,8 +22,8 @@ void DeleteWorkingFolder(const ConfigurationManager& settings) {
 
 }  // namespace
 
-CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(103, parent) {
-  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(IDD_WIZARD, parent) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VELLAM));
 }
 
 CVellamDlg::~CVellamDlg() {
@@ -38,20 +33,18 @@ CVellamDlg::~CVellamDlg() {
   headerIcon_.SetImage(nullptr);
   pages_.clear();
   errorPage_.reset();
-  if (barBrush_) DeleteObject(barBrush_);
-  if (instanceMutex_) CloseHandle(instanceMutex_);
 }
 
 BOOL CVellamDlg::OnInitDialog() {
   // Until this window is destroyed, every box the logic raises is its own.
   platform::win32::SetMessageBoxOwner(hwnd());
   wchar_t aboutText[256] = {};
-  if (LoadStringW(GetModuleHandleW(nullptr), 101, aboutText, 256) > 0) {
+  if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT, aboutText, 256) > 0) {
     HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, kAboutCommand, aboutText);
   }
-  headerIcon_.AttachItem(hwnd(), kHeaderIconId);
+  headerIcon_.AttachItem(hwnd(), IDC_HEADER_ICON);
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
@@ -83,44 +76,42 @@ BOOL CVellamDlg::OnInitDialog() {
   }
   SetWindowTextW(hwnd(), caption.c_str());
 
-  barBrush_ = CreateSolidBrush(settings->barColour);
-  SetItemText(kHeaderTitleId, settings->productTitle);
+  barBrush_.reset(CreateSolidBrush(settings->barColour));
+  SetItemText(IDC_PRODUCT_TITLE, settings->productTitle);
   CreateInitialPages();
   if (settings->wizardType == kWizardIsv) {
-    ShowItem(kHeaderIconId, false);
-    ShowItem(kHeaderLineId, false);
+    ShowItem(IDC_HEADER_ICON, false);
+    ShowItem(IDC_HEADER_LINE, false);
   }
   // The DLM wizard shows the title again once loading completes.
-  ShowItem(kHeaderTitleId, false);
+  ShowItem(IDC_PRODUCT_TITLE, false);
   return TRUE;
 }
 
 bool CVellamDlg::ClaimSingleInstance() {
   // The "ISV" part is fixed: both wizard types share one mutex.
   const std::wstring name = std::wstring(L"Global\\Vellam") + L"ISV" + L"SingleInstanceMutex";
-  instanceMutex_ = CreateMutexW(nullptr, TRUE, name.c_str());
-  if (instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(instanceMutex_);
-    instanceMutex_ = nullptr;
-    return false;
-  }
+  platform::win32::ScopedHandle mutex(CreateMutexW(nullptr, TRUE, name.c_str()));
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return false;
+  instanceMutex_ = std::move(mutex);
   return true;
 }
 
 RECT CVellamDlg::PageRectangle() const {
   RECT area{};
-  GetWindowRect(Item(kPageAreaId), &area);
+  GetWindowRect(Item(IDC_PAGE_AREA), &area);
   MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&area), 2);
   return area;
 }
 
 bool CVellamDlg::CreateInitialPages() {
   const RECT area = PageRectangle();
-  auto languagePage = settings_->brandedPages ? MakeLanguagePageZQ(languageManager_, hwnd())
-                                              : MakeLanguagePage(languageManager_, hwnd());
+  auto languagePage = settings_->brandedPages
+                          ? MakePage<LanguagePageZQ, IPage>(languageManager_, hwnd())
+                          : MakePage<LanguagePage, IPage>(languageManager_, hwnd());
   if (languagePage) CreateAndAddPage(std::move(languagePage), area);
 
-  currentPageIndex_ = 0;
+  flow_.NavigateTo(0);
   if (pages_.empty()) return false;
   pages_[0]->ShowWindow(SW_SHOW);
   SetFocus(pages_[0]->hwnd());
@@ -134,7 +125,7 @@ void CVellamDlg::CreateDeferredPages() {
   // Creating a page moves the focus into it; a page made later must leave it
   // where it was.
   HWND focus = GetFocus();
-  errorPage_ = MakeErrorPage(languageManager_, hwnd());
+  errorPage_ = MakePage<ErrorPage>(languageManager_, hwnd());
   if (errorPage_) CreatePage(*errorPage_, area);
   CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
   if (focus && IsWindow(focus)) SetFocus(focus);
@@ -155,37 +146,42 @@ void CVellamDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& recta
   page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
     ShowErrorPage(title, text);
   });
+  flow_.AddPage(page->closeBox());
   pages_.push_back(std::move(page));
 }
 
 void CVellamDlg::NavigateToPage(size_t index) {
   CreateDeferredPages();
-  if (index >= pages_.size()) return;
+  const size_t previous = flow_.currentPage();
+  const bool hadPage = flow_.CurrentPageValid();
+  if (!flow_.NavigateTo(index)) return;
   IPage& page = *pages_[index];
   page.ShowWindow(SW_SHOW);
   SetFocus(page.hwnd());
-  if (CurrentIndexValid() && currentPageIndex_ != index) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
-  currentPageIndex_ = index;
+  if (hadPage && previous != index) pages_[previous]->ShowWindow(SW_HIDE);
   page.OnNavigateToPage();
 
-  const std::wstring name = page.GetPageName();
-  if (name == L"DownloadPageDLM" || name == L"DownloadPageISV") {
-    // Also disables the close box while installers are fetched and run.
-    DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
-  } else if (name == L"FinishPageDLM" || name == L"FinishPageISV") {
-    AppendCloseToSystemMenu();
+  switch (flow_.CloseBoxOf(index)) {
+    case CloseBox::Remove:  // also disables the close box
+      DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
+      break;
+    case CloseBox::Restore:
+      AppendCloseToSystemMenu();
+      break;
+    case CloseBox::Unchanged:
+      break;
   }
-  OutputDebugStringW((name + L"\n").c_str());
+  OutputDebugStringW((page.GetPageName() + L"\n").c_str());
 }
 
 void CVellamDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
   CreateDeferredPages();
-  if (CurrentIndexValid()) pages_[currentPageIndex_]->ShowWindow(SW_HIDE);
+  if (flow_.CurrentPageValid()) pages_[flow_.currentPage()]->ShowWindow(SW_HIDE);
   if (!errorPage_) return;
   errorPage_->SetMessage(title, text);
   errorPage_->ShowWindow(SW_SHOW);
   SetFocus(errorPage_->hwnd());
-  errorShown_ = true;
+  flow_.SetErrorShown();
   AppendCloseToSystemMenu();
 }
 
@@ -201,26 +197,23 @@ bool CVellamDlg::SystemMenuHasClose() const {
 }
 
 void CVellamDlg::OnButtonPressed(ButtonType button) {
-  switch (button) {
-    case ButtonType::Next:
-      NavigateToPage(currentPageIndex_ + 1);
+  const FlowAction action = flow_.OnButton(button);
+  switch (action.kind) {
+    case FlowAction::Kind::ShowPage:
+      NavigateToPage(action.page);
       break;
-    case ButtonType::Close:
-      // The error page's Close: no question, but nothing left behind either.
+    case FlowAction::Kind::EndWizard:
+      // No question, but nothing left behind either.
       DeleteWorkingFolder(*settings_);
       EndDialog(1);
       break;
-    case ButtonType::Finish:
-      DeleteWorkingFolder(*settings_);
-      EndDialog(1);
-      break;
-    default:
+    case FlowAction::Kind::None:
       break;
   }
 }
 
 bool CVellamDlg::OnCommand(int id, int notifyCode) {
-  if (id == kShowErrorCommand && notifyCode == BN_CLICKED) {
+  if (id == IDC_SHOW_ERROR && notifyCode == BN_CLICKED) {
     ShowErrorPage(L"Error", L"Error message");
     return true;
   }
@@ -239,20 +232,12 @@ void CVellamDlg::OnClose() {
     return;
   }
   CreateDeferredPages();  // the question counts the loading page
-  if (!errorShown_) {
-    const size_t pageCount = pages_.size();
-    // Two pages means loading has not completed: the loading page is not the end.
-    const bool ask = currentPageIndex_ + 1 < pageCount || pageCount == 2;
-    if (ask) {
-      std::wstring question = languageManager_->GetText(busy_ ? "PROGRESS_QUIT" : "MSG_EXIT");
-      if (question.empty()) question = kQuitFallback;
-      if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
-    }
+  if (const char* key = flow_.CloseQuestionKey()) {
+    std::wstring question = languageManager_->GetText(key);
+    if (question.empty()) question = kQuitFallback;
+    if (MessageBoxW(hwnd(), question.c_str(), L"", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
   }
-  if (instanceMutex_) {
-    CloseHandle(instanceMutex_);
-    instanceMutex_ = nullptr;
-  }
+  instanceMutex_.reset();
   ShowWindow(SW_HIDE);
   settings_->closing = true;
   GetDownloadManager()->stopRequested = true;
@@ -263,9 +248,9 @@ void CVellamDlg::OnClose() {
 }
 
 HBRUSH CVellamDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
-  if (GetDlgCtrlID(control) == kBottomBarId) {
+  if (GetDlgCtrlID(control) == IDC_BOTTOM_BAR) {
     SetBkMode(dc, TRANSPARENT);
-    return barBrush_;
+    return barBrush_.get();
   }
   return ui::Dialog::OnCtlColor(dc, control, kind);
 }

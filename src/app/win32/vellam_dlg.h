@@ -8,14 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "pages/finish_pages.h"
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages/page.h"
+#include "platform/win32/scoped_handle.h"
 #include "ui/dialog.h"
 
 class ConfigurationManager;
-class Package;
 
 class CVellamDlg : public ui::Dialog {
  public:
@@ -54,7 +55,6 @@ class CVellamDlg : public ui::Dialog {
   bool ClaimSingleInstance();
   void AppendCloseToSystemMenu();
   bool SystemMenuHasClose() const;
-  bool CurrentIndexValid() const { return currentPageIndex_ < pages_.size(); }
   RECT PageRectangle() const;
 
   // Held first so it outlives every page registered with the language
@@ -64,19 +64,12 @@ class CVellamDlg : public ui::Dialog {
   std::shared_ptr<ConfigurationManager> settings_;
   std::shared_ptr<LanguageManager> languageManager_;
   HICON icon_ = nullptr;
+  // The page windows, in the flow's order; the flow decides, this shows.
   std::vector<std::unique_ptr<IPage>> pages_;
-  size_t currentPageIndex_ = 0;
+  WizardFlow flow_;
   std::unique_ptr<ErrorPage> errorPage_;
   bool deferredPagesCreated_ = false;
-  bool errorShown_ = false;
-  bool busy_ = false;
-  bool cameBack_ = false;
   CStaticFromImage headerIcon_;  // 1007
-  HBRUSH barBrush_ = nullptr;
-  std::vector<std::shared_ptr<Package>> offers_;
-  int offerIndex_ = 0;
-  bool skipAllClicked_ = false;
-  bool declineSkipsAll_ = false;
-  bool offerLimitReached_ = false;
-  HANDLE instanceMutex_ = nullptr;
+  platform::win32::ScopedBrush barBrush_;
+  platform::win32::ScopedHandle instanceMutex_;
 };

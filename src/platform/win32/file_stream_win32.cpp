@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <utility>
+
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
@@ -7,17 +10,14 @@ namespace {
 
 class Win32WritableFile final : public WritableFile {
  public:
-  explicit Win32WritableFile(HANDLE file) : file_(file) {}
-  ~Win32WritableFile() override {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  }
+  explicit Win32WritableFile(ScopedFile file) : file_(std::move(file)) {}
 
   bool Write(const void* data, std::size_t size, std::uint32_t& error) override {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
       const DWORD piece = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
       DWORD written = 0;
-      if (!WriteFile(file_, bytes, piece, &written, nullptr)) {
+      if (!WriteFile(file_.get(), bytes, piece, &written, nullptr)) {
         error = GetLastError();
         return false;
       }
@@ -28,14 +28,17 @@ class Win32WritableFile final : public WritableFile {
   }
 
   bool Close(std::uint32_t& error) override {
-    const BOOL closed = CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    if (!file_) {  // closed already
+      error = ERROR_INVALID_HANDLE;
+      return false;
+    }
+    const bool closed = file_.Close();
     if (!closed) error = GetLastError();
-    return closed != FALSE;
+    return closed;
   }
 
  private:
-  HANDLE file_;
+  ScopedFile file_;
 };
 
 class Win32FileStreams final : public FileStreams {
@@ -54,28 +57,29 @@ class Win32FileStreams final : public FileStreams {
       }
     }
     // Others may read the file while it grows (a virus scanner, say), never write it.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
       error = GetLastError();
       return nullptr;
     }
-    return std::make_unique<Win32WritableFile>(file);
+    return std::make_unique<Win32WritableFile>(std::move(file));
   }
 
   bool QueryFileSize(const std::wstring& path, std::uint64_t& size,
                      std::uint32_t& error) override {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
       error = GetLastError();
       return false;
     }
     LARGE_INTEGER length{};
-    const BOOL ok = GetFileSizeEx(file, &length);
-    if (!ok) error = GetLastError();
-    CloseHandle(file);
-    if (!ok) return false;
+    if (!GetFileSizeEx(file.get(), &length)) {
+      error = GetLastError();
+      return false;
+    }
     size = static_cast<std::uint64_t>(length.QuadPart);
     return true;
   }

@@ -38,13 +38,11 @@ class Win32FileSystem final : public FileSystem {
   bool RemoveFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
 
   std::uint32_t MakePrivateDirectory(const std::wstring& path, const std::wstring& sddl) override {
-    HANDLE held = INVALID_HANDLE_VALUE;
+    ScopedFile held;
     const DWORD status = CreatePrivateFolder(path, sddl, held);
     if (status != ERROR_SUCCESS) return status;
     std::lock_guard<std::mutex> lock(heldMutex_);
-    auto& slot = held_[path];
-    if (slot) CloseHandle(slot);
-    slot = held;
+    held_[path] = std::move(held);
     return ERROR_SUCCESS;
   }
 
@@ -52,7 +50,6 @@ class Win32FileSystem final : public FileSystem {
     std::lock_guard<std::mutex> lock(heldMutex_);
     const auto found = held_.find(path);
     if (found == held_.end()) return;
-    CloseHandle(found->second);
     held_.erase(found);
   }
 
@@ -100,7 +97,7 @@ class Win32FileSystem final : public FileSystem {
 
  private:
   std::mutex heldMutex_;
-  std::map<std::wstring, HANDLE> held_;  // folders pinned by MakePrivateDirectory
+  std::map<std::wstring, ScopedFile> held_;  // folders pinned by MakePrivateDirectory
 };
 
 }  // namespace

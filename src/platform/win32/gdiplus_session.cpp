@@ -16,22 +16,19 @@ using GdiplusShutdownFn = void(WINAPI*)(ULONG_PTR);
 
 }  // namespace
 
-bool StartGdiplus(ULONG_PTR& token) {
-  token = 0;
+GdiplusSession StartGdiplus() {
+  ULONG_PTR token = 0;
   auto startup = SystemProcedure<GdiplusStartupFn>(L"gdiplus.dll", "GdiplusStartup");
   GdiplusStartupInput input;
-  if (!startup || startup(&token, &input, nullptr) != 0) {
-    token = 0;
-    return false;
-  }
-  return true;
+  if (!startup || startup(&token, &input, nullptr) != 0) return GdiplusSession();
+  return GdiplusSession(token);
 }
 
-void StopGdiplus(ULONG_PTR token) {
-  if (token == 0) return;
-  if (auto shutdown = SystemProcedure<GdiplusShutdownFn>(L"gdiplus.dll", "GdiplusShutdown")) {
-    shutdown(token);
-  }
+bool GdiplusTraits::Free(Handle token) {
+  auto shutdown = SystemProcedure<GdiplusShutdownFn>(L"gdiplus.dll", "GdiplusShutdown");
+  if (!shutdown) return false;
+  shutdown(token);
+  return true;
 }
 
 }  // namespace platform::win32

@@ -4,12 +4,20 @@
 
 #include <windows.h>
 
+#include "platform/scoped_resource.h"
+
 namespace platform::win32 {
 
+struct GdiplusTraits {
+  using Handle = ULONG_PTR;  // the start-up token
+  static Handle Invalid() { return 0; }
+  static bool Free(Handle token);  // GdiplusShutdown
+};
+// No decoded picture may outlive the session.
+using GdiplusSession = ScopedResource<GdiplusTraits>;
+
 // GdiplusStartup with version 1, no debug callback and nothing suppressed;
-// false (token 0) when GDI+ cannot be loaded or started.
-bool StartGdiplus(ULONG_PTR& token);
-// GdiplusShutdown; does nothing for token 0.
-void StopGdiplus(ULONG_PTR token);
+// an empty session when GDI+ cannot be loaded or started.
+GdiplusSession StartGdiplus();
 
 }  // namespace platform::win32

@@ -27,8 +27,8 @@ std::wstring SecurityDescriptor::DaclAsSddl() const {
   return result;
 }
 
-DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, HANDLE& held) {
-  held = INVALID_HANDLE_VALUE;
+DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, ScopedFile& held) {
+  held.reset();
   const SecurityDescriptor descriptor(sddl);
   if (!descriptor.get()) return GetLastError();
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
@@ -36,25 +36,25 @@ DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, HA
   // junction included: only a folder this call made is ever used.
   if (!CreateDirectoryW(path.c_str(), &attributes)) return GetLastError();
 
-  HANDLE folder = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) {
+  ScopedFile folder(CreateFileW(
+      path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!folder) {
     const DWORD error = GetLastError();
     RemoveDirectoryW(path.c_str());
     return error;
   }
   BY_HANDLE_FILE_INFORMATION information{};
   const bool plainFolder =
-      GetFileInformationByHandle(folder, &information) &&
+      GetFileInformationByHandle(folder.get(), &information) &&
       (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
       !(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
   if (!plainFolder) {
     // Swapped between the creation and the open: not ours, leave it alone.
-    CloseHandle(folder);
     return ERROR_ALREADY_EXISTS;
   }
-  held = folder;
+  held = std::move(folder);
   return ERROR_SUCCESS;
 }
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
+
 namespace platform::win32 {
 
 // A security descriptor built from SDDL text; empty when the text is refused.
@@ -31,6 +33,6 @@ class SecurityDescriptor {
 // that it is a plain folder. On success `held` is that open handle: while it
 // is open the folder can be neither renamed nor deleted. ERROR_SUCCESS or the
 // Windows error; ERROR_ALREADY_EXISTS when anything is at the path already.
-DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, HANDLE& held);
+DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, ScopedFile& held);
 
 }  // namespace platform::win32

@@ -12,6 +12,7 @@
 
 #include "app/win32/singletons.h"
 #include "app/working_folder_cleanup.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -84,11 +85,11 @@ bool PendingValueExists() {
 }
 
 void WriteFile(const std::wstring& path, const char* content = "x") {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
+  const platform::win32::ScopedFile file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << GetLastError();
   DWORD written = 0;
-  ::WriteFile(file, content, lstrlenA(content), &written, nullptr);
-  CloseHandle(file);
+  ::WriteFile(file.get(), content, lstrlenA(content), &written, nullptr);
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -107,14 +108,13 @@ class CleanupWin32 : public ::testing::Test {
   }
   void TearDown() override {
     RestorePending(pendingBefore_, pendingExisted_);
-    if (holder_.hProcess) {
-      SetEvent(release_);
-      WaitForSingleObject(holder_.hProcess, 10000);
-      CloseHandle(holder_.hProcess);
-      CloseHandle(holder_.hThread);
+    if (holder_) {
+      SetEvent(release_.get());
+      WaitForSingleObject(holder_.get(), 10000);
     }
-    if (ready_) CloseHandle(ready_);
-    if (release_) CloseHandle(release_);
+    holder_.reset();
+    ready_.reset();
+    release_.reset();
     RemoveAll(root_);
   }
 
@@ -123,16 +123,19 @@ class CleanupWin32 : public ::testing::Test {
   // Another process opens `path` without sharing deletion and keeps it open.
   void HoldOpenElsewhere(const std::wstring& path) {
     const std::wstring tag = std::to_wstring(GetCurrentProcessId());
-    ready_ = CreateEventW(nullptr, TRUE, FALSE, (L"vellam-hold-ready-" + tag).c_str());
-    release_ = CreateEventW(nullptr, TRUE, FALSE, (L"vellam-hold-release-" + tag).c_str());
+    ready_.reset(CreateEventW(nullptr, TRUE, FALSE, (L"vellam-hold-ready-" + tag).c_str()));
+    release_.reset(CreateEventW(nullptr, TRUE, FALSE, (L"vellam-hold-release-" + tag).c_str()));
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --hold \"" + path + L"\" " + tag;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    PROCESS_INFORMATION holder{};
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &holder_));
-    ASSERT_EQ(WaitForSingleObject(ready_, 20000), WAIT_OBJECT_0) << "the holder did not open the file";
+                               &startup, &holder));
+    holder_.reset(holder.hProcess);
+    const platform::win32::ScopedHandle thread(holder.hThread);  // never waited on
+    ASSERT_EQ(WaitForSingleObject(ready_.get(), 20000), WAIT_OBJECT_0) << "the holder did not open the file";
   }
 
   static void RemoveAll(const std::wstring& folder) {
@@ -158,9 +161,9 @@ class CleanupWin32 : public ::testing::Test {
   std::wstring root_;
   bool pendingExisted_ = false;
   std::vector<std::wstring> pendingBefore_;
-  PROCESS_INFORMATION holder_{};
-  HANDLE ready_ = nullptr;
-  HANDLE release_ = nullptr;
+  platform::win32::ScopedHandle holder_;  // the holding process
+  platform::win32::ScopedHandle ready_;
+  platform::win32::ScopedHandle release_;
 };
 
 TEST_F(CleanupWin32, NestedFoldersAndOddNamesGoCompletely) {
@@ -257,14 +260,16 @@ TEST_F(CleanupWin32, AWorkingFolderThatIsAJunctionIsNeverEntered) {
 // The holder: opens the file so that nobody may delete it, says so, and
 // waits to be released.
 int HoldFile(const wchar_t* path, const wchar_t* tag) {
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 2;
-  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, (std::wstring(L"vellam-hold-ready-") + tag).c_str());
-  HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(L"vellam-hold-release-") + tag).c_str());
+  const platform::win32::ScopedFile file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return 2;
+  const platform::win32::ScopedHandle ready(
+      OpenEventW(EVENT_MODIFY_STATE, FALSE, (std::wstring(L"vellam-hold-ready-") + tag).c_str()));
+  const platform::win32::ScopedHandle release(
+      OpenEventW(SYNCHRONIZE, FALSE, (std::wstring(L"vellam-hold-release-") + tag).c_str()));
   if (!ready || !release) return 3;
-  SetEvent(ready);
-  WaitForSingleObject(release, 60000);
-  CloseHandle(file);
+  SetEvent(ready.get());
+  WaitForSingleObject(release.get(), 60000);
   return 0;
 }
 

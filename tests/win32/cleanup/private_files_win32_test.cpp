@@ -13,6 +13,7 @@
 #include "config/configuration_manager.h"
 #include "install/target_path.h"
 #include "platform/win32/private_folder.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -22,12 +23,12 @@ namespace w = platform::win32;
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadAll(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  const w::ScopedFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
   char buffer[256] = {};
   DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-  CloseHandle(file);
+  ReadFile(file.get(), buffer, sizeof buffer - 1, &read, nullptr);
   return std::string(buffer, read);
 }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "install/win32/download_manager_win32.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace download_tests {
@@ -86,16 +87,15 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  const platform::win32::ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
   std::string content;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     content.append(buffer, read);
   }
-  CloseHandle(file);
   return content;
 }
 

@@ -9,8 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 #include "pages_support.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace {
 
@@ -26,16 +27,15 @@ class Canvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
+    bitmap_.reset(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    old_ = SelectObject(dc_, bitmap_.get());
     RECT all{0, 0, width, height};
-    HBRUSH brush = CreateSolidBrush(fill);
-    FillRect(dc_, &all, brush);
-    DeleteObject(brush);
+    const platform::win32::ScopedBrush brush(CreateSolidBrush(fill));
+    FillRect(dc_, &all, brush.get());
   }
   ~Canvas() {
     SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
+    bitmap_.reset();
     DeleteDC(dc_);
   }
   HDC dc() const { return dc_; }
@@ -49,7 +49,7 @@ class Canvas {
  private:
   int width_, height_;
   HDC dc_;
-  HBITMAP bitmap_;
+  platform::win32::ScopedBitmap bitmap_;
   HGDIOBJ old_;
   void* bits_ = nullptr;
 };

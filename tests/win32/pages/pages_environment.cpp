@@ -25,15 +25,16 @@ class UserInterfaceEnvironment : public ::testing::Environment {
     ASSERT_NE(init, nullptr);
     ASSERT_TRUE(init(&controls));
     ASSERT_NE(platform::win32::LoadSystemLibrary(L"riched32.dll"), nullptr);
-    ASSERT_TRUE(platform::win32::StartGdiplus(token_));
+    gdiplus_ = platform::win32::StartGdiplus();
+    ASSERT_TRUE(gdiplus_);
   }
   void TearDown() override {
     // Every picture is released by now; GDI+ may go.
-    platform::win32::StopGdiplus(token_);
+    gdiplus_.reset();
   }
 
  private:
-  ULONG_PTR token_ = 0;
+  platform::win32::GdiplusSession gdiplus_;
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new UserInterfaceEnvironment);

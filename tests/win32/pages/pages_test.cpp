@@ -40,23 +40,23 @@ struct PageSpec {
 std::vector<PageSpec> Pages() {
   using B = ButtonType;
   return {
-      {"error", [](auto& lm, HWND p) { return std::unique_ptr<IPage>(MakeErrorPage(lm, p)); },
+      {"error", [](auto& lm, HWND p) { return std::unique_ptr<IPage>(MakePage<ErrorPage>(lm, p)); },
        L"ErrorPage", {{1035, "BUTTON_CLOSE"}}, {{1035, B::Close}}},
-      {"language", MakeLanguagePage, L"LanguagePage",
+      {"language", MakePage<LanguagePage, IPage>, L"LanguagePage",
        {{1010, "BUTTON_NEXT"}, {1011, "SPLASH_TEXT"}}, {{1010, B::Next}}},
-      {"language branded", MakeLanguagePageZQ, L"LanguagePageZQ",
+      {"language branded", MakePage<LanguagePageZQ, IPage>, L"LanguagePageZQ",
        {{1010, "BUTTON_NEXT"}, {1013, "SPLASH_TITLE_ZQ"}, {1012, "SPLASH_TEXT_ZQ"}}, {{1010, B::Next}}},
       {"loading", [](auto& lm, HWND p) { return std::unique_ptr<IPage>(new LoadingPage(lm, p)); },
        L"LoadingPage", {}, {}},
-      {"welcome", MakeWelcomePage, L"WelcomePage",
+      {"welcome", MakePage<WelcomePageIsv, IPage>, L"WelcomePage",
        {{1008, "PRODUCT_TITLE"}, {1017, "WELCOME_TITLE"}, {1018, "WELCOME_TEXT"}, {1010, "BUTTON_NEXT"},
         {1039, "PRIVACY_LINK"}, {1040, "EULA_LINK"}, {1041, "SDK_LINK"}},
        {{1010, B::Next}}},
-      {"warning", MakeWarningPage, L"WarningPageZQClassic",
+      {"warning", MakePage<WarningPageZQClassic, IPage>, L"WarningPageZQClassic",
        {{-1008, "PRODUCT_TITLE"}, {1052, "WARNING_TITLE"}, {1053, "WARNING_SUBTITLE"},
         {1054, "WARNING_TEXT"}, {1010, "BUTTON_NEXT"}, {1051, "BUTTON_BACK"}},
        {{1010, B::Next}, {1051, B::Back}}},
-      {"licence", MakeLicensePage, L"LicensePage",
+      {"licence", MakePage<LicensePageIsv, IPage>, L"LicensePage",
        {{-1008, "PRODUCT_TITLE"}, {1019, "LICENSE_TITLE"}, {1020, "LICENSE_TEXT"}, {1050, "BUTTON_AGREE"},
         {1051, "BUTTON_BACK"}, {1046, "LICENSE_EULA"}, {1047, "LICENSE_DISCLAIMER"}},
        {{1050, B::Next}, {1051, B::Back}}},
@@ -66,7 +66,7 @@ std::vector<PageSpec> Pages() {
        {{1021, "BUTTON_ACCEPT"}, {1022, "BUTTON_DECLINE"}, {1048, "BUTTON_SKIP_ALL"},
         {1042, "PRODUCT_DISCLAIMER"}},
        {{1021, B::Accept}, {1022, B::Decline}, {1048, B::SkipAll}}},
-      {"options", MakeOptionsPage, L"OptionsPageZQClassic",
+      {"options", MakePage<OptionsPageZQClassic, IPage>, L"OptionsPageZQClassic",
        {{1055, "OPTIONS_TITLE"}, {1056, "OPTIONS_CHECK_1"}, {1057, "OPTIONS_CHECK_2"},
         {1058, "OPTIONS_CHECK_3"}, {1010, "BUTTON_NEXT"}},
        {{1010, B::Next}}},
@@ -79,16 +79,16 @@ std::vector<PageSpec> Pages() {
         {1066, "CONFIGURATIONS_CHECK_3"}, {1067, "CONFIGURATIONS_CHECK_4"},
         {1068, "CONFIGURATIONS_CHECK_5"}, {1010, "BUTTON_NEXT"}, {1051, "BUTTON_BACK"}},
        {{1010, B::Next}, {1051, B::Back}}},
-      {"download DLM", MakeDownloadPageDlm, L"DownloadPageDLM",
+      {"download DLM", MakePage<DownloadPageDlm, IPage>, L"DownloadPageDLM",
        {{1025, "PROGRESS_TITLE"}, {1026, "PROGRESS_DESC"}}, {}},
       {"download ISV",
        [](auto& lm, HWND p) { return std::unique_ptr<IPage>(new DownloadPageIsv(lm, p)); },
        L"DownloadPageISV", {{1025, "PROGRESS_TITLE"}, {1026, "PROGRESS_DESC"}}, {}},
-      {"finish DLM", MakeFinishPageDlm, L"FinishPageDLM",
+      {"finish DLM", MakePage<FinishPageDlm, IPage>, L"FinishPageDLM",
        {{1030, "PAGE_FINISH_TITLE"}, {1033, "PAGE_FINISH_TEXT"}, {1028, "BUTTON_FINISH"},
         {1031, "LAUNCH_RADIO"}, {1034, "OPEN_FOLDER_RADIO"}},
        {{1028, B::Finish}}},
-      {"finish ISV", MakeFinishPageIsv, L"FinishPageISV",
+      {"finish ISV", MakePage<FinishPageIsv, IPage>, L"FinishPageISV",
        {{1030, "PAGE_FINISH_TITLE"}, {1033, "PAGE_FINISH_TEXT"}, {1028, "BUTTON_FINISH"},
         {1044, "LAUNCH_CHECKBOX"}},
        {{1028, B::Finish}}},
@@ -247,7 +247,7 @@ TEST_F(PageHost, ButtonBarHasTheBarColourAndOtherStaticsThePageColour) {
 }
 
 TEST_F(PageHost, ErrorPageShowsExactlyWhatItIsGivenAndIgnoresTheErrorCallback) {
-  auto error = MakeErrorPage(languageManager_, host_);
+  auto error = MakePage<ErrorPage>(languageManager_, host_);
   ASSERT_TRUE(error->Create(host_));
   bool called = false;
   error->SetErrorCallback([&](const std::wstring&, const std::wstring&) { called = true; });
@@ -301,7 +301,7 @@ class KeyHost : public ui::Dialog {
 
  protected:
   BOOL OnInitDialog() override {
-    page_ = MakeLanguagePage(languageManager_, hwnd());
+    page_ = MakePage<LanguagePage, IPage>(languageManager_, hwnd());
     page_->Create(hwnd());
     page_->SetButtonCallback([this](ButtonType button) {
       reported.push_back(button);

@@ -1,4 +1,4 @@
-#include "pages/image_control.h"
+#include "ui/image_control.h"
 
 #include <objbase.h>
 

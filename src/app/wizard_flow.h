@@ -1,0 +1,65 @@
+// The wizard's flow state and its decisions, apart from any window: which
+// page is current, what a pressed button does and whether closing asks
+// first. The main dialog only carries the answers out (shows pages, menus,
+// message boxes), so every decision here is testable without a window.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class Package;
+
+enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5, SkipAll = 6 };
+
+// What showing a page does to the window's close box: a page that fetches
+// and runs installers takes it away, a page that ends the wizard gives it
+// back. A property of the page, declared by the page.
+enum class CloseBox { Unchanged, Remove, Restore };
+
+// What the dialog does after a button press.
+struct FlowAction {
+  enum class Kind { None, ShowPage, EndWizard };
+  Kind kind = Kind::None;
+  size_t page = 0;  // for ShowPage
+};
+
+class WizardFlow {
+ public:
+  // Appends a navigable page; the dialog keeps its windows in the same order.
+  void AddPage(CloseBox closeBox) { pages_.push_back(closeBox); }
+  size_t pageCount() const { return pages_.size(); }
+  size_t currentPage() const { return current_; }
+  bool CurrentPageValid() const { return current_ < pages_.size(); }
+
+  // Makes `index` current; false (nothing changes) when there is no such page.
+  bool NavigateTo(size_t index);
+  // The close-box effect of the page at `index` (Unchanged when out of range).
+  CloseBox CloseBoxOf(size_t index) const;
+
+  FlowAction OnButton(ButtonType button) const;
+
+  // The locale key of the close question, or null when closing goes ahead
+  // without one (after an error, or on the last page once loading is done).
+  const char* CloseQuestionKey() const;
+
+  void SetErrorShown() { errorShown_ = true; }
+  bool errorShown() const { return errorShown_; }
+  // Set while the installers run; the close question then warns about them.
+  void SetBusy(bool busy) { busy_ = busy; }
+  bool busy() const { return busy_; }
+
+  // The offer sequence, handed over when loading completes.
+  std::vector<std::shared_ptr<Package>> offers;
+  int offerIndex = 0;
+  bool cameBack = false;
+  bool skipAllClicked = false;
+  bool declineSkipsAll = false;
+  bool offerLimitReached = false;
+
+ private:
+  std::vector<CloseBox> pages_;
+  size_t current_ = 0;
+  bool errorShown_ = false;
+  bool busy_ = false;
+};
