@@ -54,7 +54,9 @@ TEST(WizardFlowTest, EachButtonLeadsToItsAction) {
     const WizardFlow flow = MakeFlow(c.pages, c.index, c.errorShown, false);
     const FlowAction action = flow.OnButton(c.button);
     EXPECT_EQ(action.kind, c.kind);
-    if (c.kind == Kind::ShowPage) EXPECT_EQ(action.page, c.page);
+    if (c.kind == Kind::ShowPage) {
+      EXPECT_EQ(action.page, c.page);
+    }
   }
 }
 

@@ -59,7 +59,9 @@ TEST_F(ConfigurationManagerTest, IsvModeAppliesTheProductConstants) {
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(ConfigurationManagerTest, CommonFieldsAndInitialValues) {
+// Identity and endpoints come from the constants, the hosts and the
+// executable's own version resource in either wizard mode.
+TEST_F(ConfigurationManagerTest, CommonFieldsComeFromConstantsHostsAndVersion) {
   auto settings = Make(L"DLM");
   EXPECT_EQ(settings->productId, L"PellioClassic");
   EXPECT_EQ(settings->publisher, L"Varnex");
@@ -68,17 +70,6 @@ TEST_F(ConfigurationManagerTest, CommonFieldsAndInitialValues) {
   EXPECT_EQ(settings->configUrl, L"https://cdn.test/o");
   EXPECT_EQ(settings->eventsUrl, L"https://cdn.test/zbd");
   EXPECT_EQ(settings->fileBaseUrl, L"https://cdn.test/f/");
-  EXPECT_TRUE(settings->brandedPages);
-  EXPECT_TRUE(settings->optionPages);
-  EXPECT_TRUE(settings->mainFailureAsInstalled);
-  EXPECT_EQ(settings->pageColour, 0xFFFFFFu);
-  EXPECT_EQ(settings->barColour, 0x42BC7Fu);  // COLORREF: red 0x7F, green 0xBC, blue 0x42
-  EXPECT_EQ(settings->barColour & 0xFF, 0x7Fu);
-  EXPECT_EQ(settings->maxOffers, 0);
-  EXPECT_EQ(settings->optionChecks, (std::array<bool, 8>{}));
-  EXPECT_FALSE(settings->closing);
-  EXPECT_FALSE(settings->declined);
-  EXPECT_FALSE(settings->pathMacrosBuilt);
 }
 
 TEST_F(ConfigurationManagerTest, DlmModeWaitsForTheResponseAndUsesDownloads) {

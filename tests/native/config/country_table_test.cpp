@@ -2,38 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Group {
-  const char* affiliate;
-  std::vector<std::string> countries;
-};
+TEST(LookupAffiliateIdTest, KnownCountriesMapToTheirGroups) {
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"US", "91088"}, {"CA", "91166"}, {"BR", "91199"}, {"KR", "91214"},
+      {"NZ", "91214"}, {"DZ", "91105"}, {"AE", "91105"}, {"TH", "91215"},
+      {"SG", "91215"}, {"PS", "91215"}};
+  for (const auto& [country, affiliate] : rows) {
+    EXPECT_EQ(LookupAffiliateId(country), affiliate) << country;
+  }
+}
 
-const Group kGroups[] = {
-    {"91088", {"US"}},
-    {"91166", {"CA"}},
-    {"91199", {"BR"}},
-    {"91214", {"AU", "NZ", "KR"}},
-    {"91105", {"DZ", "BG", "CY", "CZ", "EG", "GR", "HU", "IE", "IL", "KW", "MA", "PL",
-               "PT", "QA", "RO", "RU", "SA", "SK", "ZA", "TN", "TR", "UA", "AE"}},
-    {"91215", {"TH", "MX", "PH", "AR", "VN", "TW", "PE", "CL", "CO", "VE", "RS",
-               "LK", "DO", "JO", "HK", "LT", "PS", "HR", "CR", "BA", "SV", "GE",
-               "MD", "AL", "UY", "BY", "LB", "SN", "PA", "LV", "ID", "PK", "SG"}},
-};
-
-TEST(LookupAffiliateIdTest, EveryListedCountryMapsToItsGroup) {
-  std::set<std::string> seen;
-  for (const Group& group : kGroups) {
-    for (const std::string& country : group.countries) {
-      EXPECT_EQ(LookupAffiliateId(country), group.affiliate) << country;
-      seen.insert(country);
+// Every two-letter upper-case code, counted by the number it gets: the group
+// sizes add up to the 62 listed codes, and all the others get the default.
+TEST(LookupAffiliateIdTest, GroupSizesOverAllTwoLetterCodes) {
+  std::map<std::string, int> counts;
+  for (char first = 'A'; first <= 'Z'; ++first) {
+    for (char second = 'A'; second <= 'Z'; ++second) {
+      ++counts[LookupAffiliateId(std::string{first, second})];
     }
   }
-  EXPECT_EQ(seen.size(), 62u);  // no code listed twice
+  const std::map<std::string, int> expected = {
+      {"91088", 1},  {"91166", 1},  {"91199", 1},       {"91214", 3},
+      {"91105", 23}, {"91215", 33}, {"91082", 676 - 62}};
+  EXPECT_EQ(counts, expected);
 }
 
 TEST(LookupAffiliateIdTest, EverythingElseGetsTheDefault) {
