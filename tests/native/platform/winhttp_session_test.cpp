@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
+#include <vector>
+
 #include "fakes/fake_platform.h"
 #include "fakes/recording_winhttp.h"
 
@@ -21,22 +25,51 @@ TEST(OpenWinHttpSessionTest, AutomaticProxyRefusedFallsBackToDefaultProxy) {
   EXPECT_EQ(http.openHandles, 1);
 }
 
-TEST(OpenWinHttpSessionTest, OtherAccessTypesAndOtherFailuresAreNotRetried) {
-  RecordingWinHttp accepted;
-  EXPECT_NE(platform::OpenWinHttpSession(accepted, nullptr, 4), nullptr);
-  EXPECT_EQ(accepted.opens.size(), 1u);
-
-  RecordingWinHttp refusedDefault;
-  refusedDefault.refusedAccessTypes = {0};
-  EXPECT_EQ(platform::OpenWinHttpSession(refusedDefault, nullptr, 0), nullptr);
-  EXPECT_EQ(refusedDefault.opens.size(), 1u);
-  EXPECT_EQ(refusedDefault.LastError(), platform::kErrorInvalidParameter);
-
-  RecordingWinHttp broken;
-  broken.failures["WinHttpOpen"] = platform::kErrorNotEnoughMemory;
-  EXPECT_EQ(platform::OpenWinHttpSession(broken, nullptr, 4), nullptr);
-  EXPECT_EQ(broken.opens.size(), 2u);
-  EXPECT_EQ(broken.LastError(), platform::kErrorNotEnoughMemory);
+// Only a failed open with the automatic proxy type is repeated, and then
+// whatever the error was: the second attempt with the default proxy type is
+// the one whose result and last error the caller sees.
+TEST(OpenWinHttpSessionTest, OnlyAFailedAutomaticProxyOpenIsRepeatedWithTheDefaultProxy) {
+  constexpr std::uint32_t kAuto = platform::kWinHttpAccessTypeAutomaticProxy;
+  constexpr std::uint32_t kDefault = platform::kWinHttpAccessTypeDefaultProxy;
+  constexpr std::uint32_t kNoProxy = 1;  // WINHTTP_ACCESS_TYPE_NO_PROXY
+  struct Case {
+    const char* name;
+    std::uint32_t accessType;
+    std::set<std::uint32_t> refused;
+    std::uint32_t lastingFailure;  // every WinHttpOpen fails with it; 0: none
+    std::vector<std::uint32_t> attempts;
+    bool opened;
+    std::uint32_t lastError;
+  };
+  const Case cases[] = {
+      {"automatic accepted", kAuto, {}, 0, {kAuto}, true, 0},
+      {"automatic refused", kAuto, {kAuto}, 0, {kAuto, kDefault}, true, 0},
+      {"automatic and default refused", kAuto, {kAuto, kDefault}, 0, {kAuto, kDefault}, false,
+       platform::kErrorInvalidParameter},
+      {"automatic out of memory", kAuto, {}, platform::kErrorNotEnoughMemory, {kAuto, kDefault},
+       false, platform::kErrorNotEnoughMemory},
+      {"default accepted", kDefault, {}, 0, {kDefault}, true, 0},
+      {"default refused", kDefault, {kDefault}, 0, {kDefault}, false,
+       platform::kErrorInvalidParameter},
+      {"default out of memory", kDefault, {}, platform::kErrorNotEnoughMemory, {kDefault}, false,
+       platform::kErrorNotEnoughMemory},
+      {"no proxy refused", kNoProxy, {kNoProxy}, 0, {kNoProxy}, false,
+       platform::kErrorInvalidParameter},
+  };
+  for (const Case& c : cases) {
+    RecordingWinHttp http;
+    http.refusedAccessTypes = c.refused;
+    if (c.lastingFailure) http.failures["WinHttpOpen"] = c.lastingFailure;
+    const bool opened = platform::OpenWinHttpSession(http, nullptr, c.accessType) != nullptr;
+    EXPECT_EQ(opened, c.opened) << c.name;
+    std::vector<std::uint32_t> attempts;
+    for (const auto& open : http.opens) attempts.push_back(open.accessType);
+    EXPECT_EQ(attempts, c.attempts) << c.name;
+    EXPECT_EQ(http.openHandles, c.opened ? 1 : 0) << c.name;
+    if (!c.opened) {
+      EXPECT_EQ(http.LastError(), c.lastError) << c.name;
+    }
+  }
 }
 
 TEST(WindowsVersionRulesTest, AccessTypeProtocolsAndTheWindows7Gate) {
