@@ -9,6 +9,7 @@
 
 #include "config/configuration_manager.h"
 #include "fakes/fake_platform.h"
+#include "support/test_constants.h"
 
 namespace {
 
@@ -231,10 +232,8 @@ struct CleanupWorkingFolderTest : CleanupTest {
   FakeDialogs dialogs;
 
   std::unique_ptr<ConfigurationManager> MakeSettings() {
-    ProductConstants constants;
-    constants.wizardName = L"ISV";
     return std::make_unique<ConfigurationManager>(
-        constants, ConfigurationPlatform{files, system, registry, clock, dialogs});
+        TestConstants(), ConfigurationPlatform{files, system, registry, clock, dialogs});
   }
 };
 

@@ -9,6 +9,7 @@
 #include "config/vellam_exception.h"
 #include "fakes/fake_code_pages.h"
 #include "fakes/fake_platform.h"
+#include "support/test_constants.h"
 
 namespace {
 
@@ -40,19 +41,6 @@ class ScriptedSender : public JsonSender {
   }
 };
 
-ProductConstants Constants() {
-  ProductConstants c;
-  c.wizardName = L"ISV";
-  c.productTitle = L"Pellio Classic";
-  c.productId = L"PellioClassic";
-  c.publisher = L"Varnex";
-  c.stubId = L"PellioClassic_VLM";
-  c.configHost = L"cdn.test";
-  c.rolloutHost = L"rollout.test";
-  c.webHost = L"www.test";
-  return c;
-}
-
 class ApiManagerTest : public ::testing::Test {
  protected:
   FakeFileSystem files;
@@ -63,7 +51,7 @@ class ApiManagerTest : public ::testing::Test {
   FakeCodePages codePages;
   ScriptedSender sender;
   std::shared_ptr<ConfigurationManager> settings = std::make_shared<ConfigurationManager>(
-      Constants(), ConfigurationPlatform{files, system, registry, clock, dialogs});
+      TestConstants(), ConfigurationPlatform{files, system, registry, clock, dialogs});
   ApiManager api{[this] { return settings; }, ApiPlatform{sender, system, codePages, clock}};
 
   void SetUp() override { settings->localeName = L"en-US"; }

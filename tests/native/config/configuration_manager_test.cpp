@@ -8,24 +8,9 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
+#include "support/test_constants.h"
 
 namespace {
-
-ProductConstants TestConstants(const std::wstring& wizard) {
-  ProductConstants c;
-  c.wizardName = wizard;
-  c.productTitle = L"Pellio Classic";
-  c.productId = L"PellioClassic";
-  c.publisher = L"Varnex";
-  c.stubId = L"PellioClassic_VLM";
-  c.installerObjectPath = L"Varnex/PellioClassic/2025-01-29/Pellio_.exe";
-  c.productExePath = L"{commonappdata}\\Pellio\\Pellio.exe";
-  c.mainInstallArgs = L"/S";
-  c.configHost = L"cdn.test";
-  c.rolloutHost = L"rollout.test";
-  c.webHost = L"www.test";
-  return c;
-}
 
 struct Fixture : ::testing::Test {
   FakeFileSystem files;

@@ -11,6 +11,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/scripted_web.h"
 #include "install/download_manager.h"
+#include "support/test_constants.h"
 
 class DownloadFixture : public ::testing::Test {
  protected:
@@ -32,10 +33,8 @@ class DownloadFixture : public ::testing::Test {
   std::shared_ptr<DownloadManager> manager;
 
   void SetUp() override {
-    ProductConstants constants;
-    constants.wizardName = L"ISV";
     settings = std::make_shared<ConfigurationManager>(
-        constants, ConfigurationPlatform{files, system, registry, clock, dialogs});
+        TestConstants(), ConfigurationPlatform{files, system, registry, clock, dialogs});
     settings->workFolder = kWork;
     settings->downloadFolder = kDownloads;
     files.directories = {kWork, kDownloads};

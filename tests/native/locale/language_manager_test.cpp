@@ -11,18 +11,9 @@
 #include "config/configuration_manager.h"
 #include "fakes/fake_platform.h"
 #include "locale/locale_fakes.h"
+#include "support/test_constants.h"
 
 namespace {
-
-ProductConstants Constants() {
-  ProductConstants c;
-  c.wizardName = L"ISV";
-  c.productTitle = L"Pellio Classic";
-  c.configHost = L"cdn.test";
-  c.rolloutHost = L"rollout.test";
-  c.webHost = L"www.test";
-  return c;
-}
 
 std::string Document(const std::string& name, const std::string& body) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Locale name=\"" + name + "\">" + body +
@@ -46,7 +37,7 @@ struct LanguageManagerTest : ::testing::Test {
 
   void SetUp() override {
     settings = std::make_unique<ConfigurationManager>(
-        Constants(), ConfigurationPlatform{files, system, registry, clock, settingsDialogs});
+        TestConstants(), ConfigurationPlatform{files, system, registry, clock, settingsDialogs});
     settings->wizardType = kWizardIsv;
     settings->brandedPages = false;
     settings->productTitle = L"Pellio Classic";

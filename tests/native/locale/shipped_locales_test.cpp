@@ -16,6 +16,7 @@
 #include "fakes/fake_platform.h"
 #include "locale/language_manager.h"
 #include "locale/locale_fakes.h"
+#include "support/test_constants.h"
 
 namespace {
 
@@ -102,11 +103,8 @@ struct ShippedLocales : ::testing::Test {
   std::map<int, std::string> listed = ListedDocuments();
 
   void SetUp() override {
-    ProductConstants constants;
-    constants.wizardName = L"ISV";
     settings = std::make_unique<ConfigurationManager>(
-        constants, ConfigurationPlatform{files, system, registry, clock, settingsDialogs});
-    settings->productTitle = L"Pellio Classic";
+        TestConstants(), ConfigurationPlatform{files, system, registry, clock, settingsDialogs});
     for (const auto& [id, file] : listed) {
       resources.locales[id] = ReadFile(ResourceFolder() + file);
     }

@@ -8,6 +8,7 @@
 
 #include "config/configuration_manager.h"
 #include "fakes/fake_platform.h"
+#include "support/test_constants.h"
 
 namespace {
 
@@ -91,21 +92,13 @@ TEST(ExpandPathMacros, OnePassCaseSensitive) {
   EXPECT_EQ(ExpandPathMacros(L"{a}{a}", {{L"a", L"{a}"}}), L"{a}{a}");
 }
 
-ProductConstants IsvConstants() {
-  ProductConstants c;
-  c.wizardName = L"ISV";
-  c.productExePath = L"{commonappdata}\\Pellio\\Pellio.exe";
-  c.configHost = L"cdn.test";
-  return c;
-}
-
 struct GetPathMacrosTest : ::testing::Test {
   FakeFileSystem files;
   FakeSystemInfo system;
   FakeAnsiRegistry registry;
   FakeClock clock;
   FakeDialogs dialogs;
-  ConfigurationManager settings{IsvConstants(),
+  ConfigurationManager settings{TestConstants(),
                                 ConfigurationPlatform{files, system, registry, clock, dialogs}};
 };
 
