@@ -3,12 +3,16 @@
 // FakeRegistry, the Windows suite against the registry of the Wine prefix, so
 // the fake stays faithful to what Windows answers.
 //
-// Both run as a 64-bit process on 64-bit Windows: the process is not under
-// WOW64, reads the 64-bit view by default and sees SOFTWARE\Wow6432Node as an
-// ordinary key. Seeding writes explicitly into either view.
+// Both run on 64-bit Windows, as one of two processes: a 64-bit one, which is
+// not under WOW64, reads the 64-bit view by default and sees
+// SOFTWARE\Wow6432Node as an ordinary key; or a 32-bit one under WOW64 (the
+// shipped installer), whose default view of HKLM\SOFTWARE is that 32-bit
+// branch. Cases whose answer differs carry one expectation for each. Seeding
+// writes explicitly into either view.
 //
 // A suite provides a sandbox type with:
 //   platform::Registry& Registry();
+//   bool wow64;         // the registry is seen by a 32-bit process under WOW64
 //   std::wstring name;  // lowercase, unique to this test (a key under Software)
 //   void CreateKey(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t view);
 //   void SetValue(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t view,
@@ -65,7 +69,7 @@ class RegistryContract : public ::testing::Test {
   }
 
   bool Exists(const std::wstring& path) {
-    return RegistryKeyExists(registry(), /*wow64=*/false, cache, path);
+    return RegistryKeyExists(registry(), box.wow64, cache, path);
   }
 
   void SetString(const std::wstring& key, const std::wstring& name, const std::wstring& text,
@@ -106,7 +110,7 @@ class RegistryContract : public ::testing::Test {
 
 TYPED_TEST_SUITE_P(RegistryContract);
 
-TYPED_TEST_P(RegistryContract, KeysAreTestedInTheViewOfA64BitProcess) {
+TYPED_TEST_P(RegistryContract, KeysAreTestedInTheViewOfTheProcess) {
   using namespace registry_contract;
   this->box.CreateKey(kHklm, this->Sub(L"only64"), k64);
   this->box.CreateKey(kHklm, this->Sub(L"only32"), k32);
@@ -116,48 +120,70 @@ TYPED_TEST_P(RegistryContract, KeysAreTestedInTheViewOfA64BitProcess) {
 
   const struct {
     std::wstring path;
-    bool exists;
+    bool native64, wow64;  // exists for a 64-bit process / under WOW64
   } cases[] = {
-      {this->Hklm(L"only64"), true},
-      {this->Hklm(L""), true},
-      {this->Hklm(L"only32"), false},  // written to the 32-bit branch only
-      {this->Hklm(L"missing"), false},
-      {this->Hklm(L"only64\\"), true},
-      {L"hkey_local_machine\\software\\" + name + L"\\\\only64", true},
-      {L"hkey_local_machine\\software\\" + name + L"x\\only64", false},
-      // Without WOW64 the 32-bit branch counts as absent, though the key is there...
-      {L"hkey_local_machine\\software\\wow6432node\\" + name + L"\\only32", false},
-      // ...and a path outside the software prefixes is opened as written.
-      {L"hkey_local_machine\\SOFTWARE\\Wow6432Node\\" + name + L"\\only32", true},
-      {this->Hklm(L"mixed\\case"), true},
-      {L"hkey_local_machine\\Software\\" + name + L"\\MIXED\\Case", true},
-      {L"hkey_local_machine\\Software\\" + name + L"\\Mixed\\Other", false},
-      {this->Hkcu(L"cu"), true},  // HKCU\Software is shared by both views
-      {this->Hkcu(L"only64"), false},
+      // Paths under the software prefixes are read in the 64-bit view by both.
+      {this->Hklm(L"only64"), true, true},
+      {this->Hklm(L""), true, true},
+      {this->Hklm(L"only32"), false, false},  // written to the 32-bit branch only
+      {this->Hklm(L"missing"), false, false},
+      {this->Hklm(L"only64\\"), true, true},
+      {L"hkey_local_machine\\software\\" + name + L"\\\\only64", true, true},
+      {L"hkey_local_machine\\software\\" + name + L"x\\only64", false, false},
+      // Without WOW64 the 32-bit branch counts as absent, though the key is
+      // there; under WOW64 it is the process's own default view.
+      {L"hkey_local_machine\\software\\wow6432node\\" + name + L"\\only32", false, true},
+      {L"hkey_current_user\\software\\wow6432node\\" + name + L"\\cu", false, true},
+      // A path outside the software prefixes is opened as written, in the
+      // process's default view: the 32-bit branch under WOW64...
+      {L"hkey_local_machine\\SOFTWARE\\Wow6432Node\\" + name + L"\\only32", true, true},
+      {L"hkey_local_machine\\Software\\" + name + L"\\Only32", false, true},
+      {L"hkey_local_machine\\Software\\" + name + L"\\MIXED\\Case", true, false},
+      {L"hkey_local_machine\\Software\\" + name + L"\\Mixed\\Other", false, false},
+      {this->Hklm(L"mixed\\case"), true, true},
+      // ...but HKCU\Software is shared by both views.
+      {this->Hkcu(L"cu"), true, true},
+      {L"hkey_current_user\\Software\\" + name + L"\\CU", true, true},
+      {this->Hkcu(L"only64"), false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(this->Exists(c.path), c.exists) << Narrow(c.path);
+    EXPECT_EQ(this->Exists(c.path), this->box.wow64 ? c.wow64 : c.native64) << Narrow(c.path);
   }
 }
 
 TYPED_TEST_P(RegistryContract, RulePathsFindTheirKeys) {
   using namespace registry_contract;
   this->box.CreateKey(kHklm, this->Sub(L"only64"), k64);
+  this->box.CreateKey(kHklm, this->Sub(L"only32"), k32);
   this->box.CreateKey(kHkcu, this->Sub(L"cu"), k64);
   const std::wstring name = this->box.name;
   const auto anyExists = [&](const std::wstring& rulePath) {
-    for (const std::wstring& candidate : ExpandRegistryPath(rulePath, false)) {
+    for (const std::wstring& candidate : ExpandRegistryPath(rulePath, this->box.wow64)) {
       if (this->Exists(candidate)) return true;
     }
     return false;
   };
-  EXPECT_TRUE(anyExists(name + L"\\only64"));
-  EXPECT_TRUE(anyExists(name + L"\\cu"));
-  EXPECT_FALSE(anyExists(name + L"\\only32"));
-  EXPECT_TRUE(anyExists(L"hklm\\software\\" + name + L"\\only64"));
-  EXPECT_TRUE(anyExists(L"hklm\\Software\\" + name + L"\\Only64"));
-  EXPECT_TRUE(anyExists(L"hkcu\\software\\" + name + L"\\cu"));
-  EXPECT_FALSE(anyExists(L"hkcu\\software\\" + name + L"\\only64"));
+  const struct {
+    std::wstring rulePath;
+    bool native64, wow64;  // found by a 64-bit process / under WOW64
+  } cases[] = {
+      {name + L"\\only64", true, true},
+      {name + L"\\cu", true, true},
+      // Only under WOW64 does a relative path also try the 32-bit branch.
+      {name + L"\\only32", false, true},
+      {name + L"\\missing", false, false},
+      {L"hklm\\software\\" + name + L"\\only64", true, true},
+      // Not lowercase, so opened directly in the default view, which is the
+      // 32-bit branch under WOW64.
+      {L"hklm\\Software\\" + name + L"\\Only64", true, false},
+      {L"hklm\\Software\\" + name + L"\\Only32", false, true},
+      {L"hkcu\\software\\" + name + L"\\cu", true, true},
+      {L"hkcu\\software\\" + name + L"\\only64", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(anyExists(c.rulePath), this->box.wow64 ? c.wow64 : c.native64)
+        << Narrow(c.rulePath);
+  }
 }
 
 TYPED_TEST_P(RegistryContract, SubkeysAreListedLowercaseInRegistryOrder) {
@@ -316,38 +342,52 @@ TYPED_TEST_P(RegistryContract, BadExpectedNumbersEscapeAfterASuccessfulRead) {
 }
 
 TYPED_TEST_P(RegistryContract, ValuesAreReadAsTextByRootAndPath) {
+  using registry_contract::k32;
+  using registry_contract::k64;
   this->SeedValues();
-  this->SetString(L"values32", L"sz", L"32-bit", platform::kRegSz, registry_contract::k32);
+  this->SetString(L"values32", L"sz", L"32-bit", platform::kRegSz, k32);
+  // One key in both views: the 64-bit one is asked first, the 32-bit one only
+  // for what the first cannot answer.
+  this->SetString(L"both", L"sz", L"64-bit", platform::kRegSz, k64);
+  this->SetString(L"both", L"sz", L"32-bit", platform::kRegSz, k32);
+  this->SetString(L"both", L"only32", L"32-bit only", platform::kRegSz, k32);
   const std::wstring software = L"software\\" + this->box.name;
   const struct {
     std::wstring keyPath;
     const wchar_t* value;
-    bool found;
-    const wchar_t* text;
+    const wchar_t* native64;  // the text a 64-bit process reads; null: not found
+    const wchar_t* wow64;     // the same under WOW64
   } cases[] = {
-      {software + L"\\values", L"sz", true, L"Hello World"},
-      {software + L"\\values", L"emptysz", true, L""},
-      {software + L"\\values", L"dw", true, L"42"},
-      {software + L"\\values", L"qw", true, L"1099511627776"},
-      {software + L"\\values", L"ex", false, L""},  // REG_EXPAND_SZ is not read as text
-      {software + L"\\values", L"multi", false, L""},
-      {software + L"\\values", L"bin", false, L""},
-      {software + L"\\values", L"missing", false, L""},
-      {software + L"\\nokey", L"sz", false, L""},
-      {L"SOFTWARE\\" + this->box.name + L"\\VALUES", L"sz", true, L"Hello World"},
-      {software + L"\\values32", L"sz", false, L""},  // 32-bit branch: no second candidate here
+      {software + L"\\values", L"sz", L"Hello World", L"Hello World"},
+      {software + L"\\values", L"emptysz", L"", L""},
+      {software + L"\\values", L"dw", L"42", L"42"},
+      {software + L"\\values", L"qw", L"1099511627776", L"1099511627776"},
+      {software + L"\\values", L"ex", nullptr, nullptr},  // REG_EXPAND_SZ is not read as text
+      {software + L"\\values", L"multi", nullptr, nullptr},
+      {software + L"\\values", L"bin", nullptr, nullptr},
+      {software + L"\\values", L"missing", nullptr, nullptr},
+      {software + L"\\nokey", L"sz", nullptr, nullptr},
+      // Capitals: no software prefix, one candidate, opened in the default view.
+      {L"SOFTWARE\\" + this->box.name + L"\\VALUES", L"sz", L"Hello World", nullptr},
+      {L"SOFTWARE\\" + this->box.name + L"\\values32", L"sz", nullptr, L"32-bit"},
+      // The 32-bit branch is the second candidate, under WOW64 only.
+      {software + L"\\values32", L"sz", nullptr, L"32-bit"},
+      {software + L"\\both", L"sz", L"64-bit", L"64-bit"},
+      {software + L"\\both", L"only32", nullptr, L"32-bit only"},
   };
   for (const auto& c : cases) {
+    const wchar_t* expected = this->box.wow64 ? c.wow64 : c.native64;
     std::wstring out = L"unchanged";
-    EXPECT_EQ(ReadRegistryValueAsString(this->registry(), false, this->cache, L"hkey_local_machine",
-                                        c.keyPath, c.value, out),
-              c.found)
+    EXPECT_EQ(ReadRegistryValueAsString(this->registry(), this->box.wow64, this->cache,
+                                        L"hkey_local_machine", c.keyPath, c.value, out),
+              expected != nullptr)
         << registry_contract::Narrow(c.keyPath) << " " << registry_contract::Narrow(c.value);
-    EXPECT_EQ(out, c.found ? std::wstring(c.text) : L"unchanged");
+    EXPECT_EQ(out, expected ? std::wstring(expected) : L"unchanged")
+        << registry_contract::Narrow(c.keyPath) << " " << registry_contract::Narrow(c.value);
   }
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryContract, KeysAreTestedInTheViewOfA64BitProcess,
+REGISTER_TYPED_TEST_SUITE_P(RegistryContract, KeysAreTestedInTheViewOfTheProcess,
                             RulePathsFindTheirKeys, SubkeysAreListedLowercaseInRegistryOrder,
                             FailedCallsRaiseTheirMessageAndStatus, ValuesAreReadTestedAndTyped,
                             ValueDataIsComparedByType, BadExpectedNumbersEscapeAfterASuccessfulRead,

@@ -7,9 +7,13 @@
 
 namespace {
 
+// The registry of 64-bit Windows as a 64-bit process or as a 32-bit process
+// under WOW64 (the shipped installer) sees it.
+template <FakeRegistry::Machine machine>
 struct FakeSandbox {
-  FakeRegistry registry{FakeRegistry::Machine::kNative64Process};
+  FakeRegistry registry{machine};
   std::wstring name = L"vellamtest";
+  bool wow64 = machine == FakeRegistry::Machine::kWow64Process;
 
   ~FakeSandbox() { EXPECT_EQ(registry.OpenHandles(), 0u) << "a key was left open"; }
 
@@ -26,6 +30,10 @@ struct FakeSandbox {
   }
 };
 
+using Fake64BitProcess = FakeSandbox<FakeRegistry::Machine::kNative64Process>;
+using FakeWow64Process = FakeSandbox<FakeRegistry::Machine::kWow64Process>;
+
 }  // namespace
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, FakeSandbox);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, Fake64BitProcess);
+INSTANTIATE_TYPED_TEST_SUITE_P(FakeWow64, RegistryContract, FakeWow64Process);

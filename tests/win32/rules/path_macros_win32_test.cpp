@@ -1,6 +1,8 @@
-// Path macros resolved on the Wine prefix's real folders. This suite is a
-// 64-bit process, so it sees the table of a process that is not under WOW64;
-// the WOW64 table is covered by the native tests.
+// Path macros resolved on the Wine prefix's real folders. The prefix is
+// 64-bit: in the x86-64 build this suite is a 64-bit process and sees the
+// table of a process that is not under WOW64; in the i686 build it is a
+// 32-bit process under WOW64, as the shipped installer is, and "{commonpf}"
+// leads to the native Program Files folder through "commonpf64".
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -34,10 +36,13 @@ bool IsFolder(const std::wstring& path) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+constexpr bool kWow64 = sizeof(void*) == 4;
+
 TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
   const PathMacroTable table = BuildPathMacroTable(w::System());
-  ASSERT_EQ(table.size(), 5u) << "no commonpf64 outside WOW64";
-  EXPECT_EQ(table[0], (std::pair<std::wstring, std::wstring>{L"commonpf", L"{commonpf32}"}));
+  ASSERT_EQ(table.size(), kWow64 ? 6u : 5u) << "commonpf64 under WOW64 only";
+  EXPECT_EQ(table[0], (std::pair<std::wstring, std::wstring>{
+                          L"commonpf", kWow64 ? L"{commonpf64}" : L"{commonpf32}"}));
   const struct {
     const wchar_t* macro;
     const wchar_t* variable;  // the same folder, as the environment names it
@@ -46,8 +51,9 @@ TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
       {L"commonappdata", L"APPDATA"},  // roaming, not the machine-wide folder
       {L"programdata", L"ProgramData"},
       {L"commonpf32", L"ProgramFiles(x86)"},
+      {L"commonpf64", L"ProgramW6432"},  // under WOW64 only
   };
-  for (std::size_t i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i + 1 < table.size(); ++i) {
     EXPECT_EQ(table[i + 1].first, folders[i].macro);
     const std::wstring& folder = table[i + 1].second;
     EXPECT_TRUE(SameFolder(folder, Environment(folders[i].variable)))
@@ -55,9 +61,24 @@ TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
     EXPECT_TRUE(IsFolder(folder)) << Narrow(folder);
     EXPECT_NE(folder.back(), L'\\');
   }
-  EXPECT_TRUE(SameFolder(ExpandPathMacros(L"{commonpf}\\Google\\Chrome\\Application\\chrome.exe", table),
-                         Environment(L"ProgramFiles(x86)") + L"\\Google\\Chrome\\Application\\chrome.exe"));
-  EXPECT_EQ(ExpandPathMacros(L"{commonpf64}\\x", table), L"{commonpf64}\\x");
+  // Under WOW64 {commonpf} leads to the native Program Files folder; a process
+  // not under WOW64 gets the x86 one.
+  const std::wstring commonpf = Environment(kWow64 ? L"ProgramW6432" : L"ProgramFiles(x86)");
+  const std::wstring x86 = Environment(L"ProgramFiles(x86)");
+  const struct {
+    const wchar_t* text;
+    std::wstring expanded;
+  } paths[] = {
+      {L"{commonpf}\\Google\\Chrome\\Application\\chrome.exe",
+       commonpf + L"\\Google\\Chrome\\Application\\chrome.exe"},
+      {L"{commonpf32}\\x", x86 + L"\\x"},
+      {L"{commonpf64}\\x", kWow64 ? Environment(L"ProgramW6432") + L"\\x" : L"{commonpf64}\\x"},
+  };
+  for (const auto& p : paths) {
+    const std::wstring expanded = ExpandPathMacros(p.text, table);
+    EXPECT_TRUE(_wcsicmp(expanded.c_str(), p.expanded.c_str()) == 0)
+        << Narrow(p.text) << " became " << Narrow(expanded) << ", expected " << Narrow(p.expanded);
+  }
 }
 
 TEST(PathMacrosWin32, TheNativeProgramFilesComesFromProgramW6432) {

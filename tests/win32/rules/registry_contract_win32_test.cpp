@@ -1,15 +1,19 @@
-// The shared registry cases against the registry of the Wine prefix. Each
-// test seeds keys of its own (named after this process, so the Windows 10 and
-// Windows 7 runs never meet) in both views and removes them afterwards.
+// The shared registry cases against the registry of the Wine prefix, which is
+// 64-bit: this suite is a 64-bit process in the x86-64 build and a 32-bit
+// process under WOW64 in the i686 build, and expects what that process sees.
+// Each test seeds keys of its own (named after this process, so the Windows
+// 10 and Windows 7 runs never meet) in both views and removes them afterwards.
 #include <windows.h>
 
 #include "../../shared/registry_contract.h"
 
 #include "platform/win32/win32_platform.h"
 
-static_assert(sizeof(void*) == 8, "the shared cases describe a 64-bit process");
-
 namespace {
+
+// A 32-bit program on the 64-bit prefix is under WOW64 (checked by the
+// identity suite, IdentityWin32.Wow64MatchesTheProcessArchitecture).
+constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 
 HKEY ToHkey(platform::RegistryKey root) {
   return root == platform::kHkeyCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -32,6 +36,7 @@ class WineSandbox {
   }
 
   const std::wstring name;
+  const bool wow64 = kThirtyTwoBit;
 
   platform::Registry& Registry() { return platform::win32::RegistryAccess(); }
 
