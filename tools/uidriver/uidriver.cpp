@@ -140,11 +140,6 @@ HWND WaitWizard() {
   return wizard;
 }
 
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
 // The visible descendant with this id whose ancestors up to `root` are all
 // visible: the control on the page that is shown now.
 bool ShownUpTo(HWND window, HWND root) {
@@ -154,25 +149,27 @@ bool ShownUpTo(HWND window, HWND root) {
   return true;
 }
 
+struct ControlSearch {
+  HWND root;
+  int id;
+  HWND found;
+};
+
+// A named callback, not a lambda: the i686 build needs its stdcall convention.
+BOOL CALLBACK FindControlCallback(HWND window, LPARAM param) {
+  auto* c = reinterpret_cast<ControlSearch*>(param);
+  const HWND shown = g_hidden ? GetParent(window) : window;
+  if (GetDlgCtrlID(window) == c->id && ShownUpTo(shown, c->root)) {
+    c->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindControl(HWND root, int id) {
-  struct Context {
-    HWND root;
-    int id;
-    HWND found;
-  } context{root, id, nullptr};
-  EnumChildWindows(
-      root,
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* c = reinterpret_cast<Context*>(param);
-        const HWND shown = g_hidden ? GetParent(window) : window;
-        if (GetDlgCtrlID(window) == c->id && ShownUpTo(shown, c->root)) {
-          c->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&context));
-  return context.found;
+  ControlSearch search{root, id, nullptr};
+  EnumChildWindows(root, FindControlCallback, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 HWND WaitControl(int id) {

@@ -262,7 +262,7 @@ TEST_F(ConfigurationRequestWin32, NonAsciiNamesReachTheServerAsUtf8) {
   const std::vector<json> received = ReceivedRequests("/o/echo");
   ASSERT_FALSE(received.empty());
   const std::string body = FromHex(received.back()["body_hex"].get<std::string>());
-  EXPECT_TRUE(IsUtf8(body)) << received.back()["body_hex"];
+  EXPECT_TRUE(IsUtf8(body)) << received.back()["body_hex"].get<std::string>();
   const json sent = json::parse(body);
   EXPECT_EQ(sent["u"], "ab1-cd\xC3\xA9");
   EXPECT_EQ(sent["a"], "V\xC3\xA4rnex \xE4\xB8\xAD");

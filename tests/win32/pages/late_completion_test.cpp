@@ -165,6 +165,16 @@ struct ShownBox {
   bool ownerEnabled = true;
 };
 
+// Finds a shown dialog box among a thread's windows. A named callback, not a
+// lambda: the i686 build needs its stdcall convention.
+BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 // Raises an application message box from a worker thread, as the logic
 // does, and answers it. This thread keeps dispatching: the box disables and
 // re-enables its owner, whose messages this thread handles.
@@ -181,16 +191,7 @@ ShownBox RaiseFromWorker(const std::wstring& caption) {
   while (!box && !done) {
     PumpMessages();
     if (!id) continue;
-    EnumThreadWindows(
-        id,
-        [](HWND window, LPARAM found) -> BOOL {
-          wchar_t name[16] = {};
-          GetClassNameW(window, name, 16);
-          if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-          *reinterpret_cast<HWND*>(found) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&box));
+    EnumThreadWindows(id, FindShownDialog, reinterpret_cast<LPARAM>(&box));
     Sleep(10);
   }
   if (box) {
