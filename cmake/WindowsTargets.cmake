@@ -64,10 +64,11 @@ endforeach()
 
 # Everything that runs under Wine lives in the x86-64 build (see
 # cmake/toolchain-mingw-x86_64.cmake for why). Where the kernel can execute
-# 32-bit code, the shipped i686 build can register the same suites and
+# 32-bit code, the shipped i686 build registers the same suites and
 # scenarios, run by the 32-bit loader in a 64-bit prefix (WOW64: IsWow64,
-# registry redirection, Program Files (x86)). Off by default: not every
-# Windows-side suite is written for a 32-bit process yet.
+# registry redirection, Program Files (x86)); the suites expect what a
+# process of their own bitness sees. Off by default, as most of our machines
+# cannot run 32-bit code; scripts/test checks the machine and sets it.
 option(VELLAM_WOW64_TESTS "i686 build: run the Windows-side tests under WOW64" OFF)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(VELLAM_WINE_LOADER /usr/lib/wine/wine64)
