@@ -3,7 +3,9 @@
 # portable logic and the native test fakes.
 find_package(benchmark QUIET)
 if(NOT benchmark_FOUND)
-  message(STATUS "Google Benchmark not found (libbenchmark-dev): benchmarks are not built")
+  # A warning, not a status line: scripts/test hides the configure output.
+  message(WARNING "Google Benchmark not found (libbenchmark-dev; scripts/setup installs it): "
+                  "the native benchmarks are not built")
   return()
 endif()
 

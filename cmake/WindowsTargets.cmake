@@ -11,24 +11,34 @@ file(GLOB_RECURSE rc_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/resource
      ${PROJECT_SOURCE_DIR}/src/locale/resources/*)
 set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS ${rc_inputs})
 
-# A program built on the installer's own parts: the built-in product
-# constants of one wizard name (its generated header), every resource and the
-# Win32 layer. GUI programs start at wWinMain.
-#   vellam_add_windows_program(TARGET [GUI] WIZARD name SOURCES file...)
+# Every Windows program of the project: the installers, the Windows-side
+# suites, the page gallery, the end-to-end tools and the benchmark programs.
+#   vellam_add_windows_program(TARGET [GUI | WMAIN] [WIZARD name]
+#                              SOURCES file... [LIBRARIES library...])
+# GUI: a window program starting at wWinMain; WMAIN: a console program
+# starting at wmain (otherwise main). WIZARD: built on the installer's own
+# parts, with the built-in product constants of that wizard name (its
+# generated header), every resource and the Win32 layer.
 function(vellam_add_windows_program target)
-  cmake_parse_arguments(arg "GUI" "WIZARD" "SOURCES" ${ARGN})
-  set(generated ${CMAKE_BINARY_DIR}/generated/${arg_WIZARD})
-  vellam_generate_build_config(${arg_WIZARD} ${generated})
+  cmake_parse_arguments(arg "GUI;WMAIN" "WIZARD" "SOURCES;LIBRARIES" ${ARGN})
   set(kind "")
   if(arg_GUI)
     set(kind WIN32)
   endif()
-  add_executable(${target} ${kind} ${arg_SOURCES}
-                 ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp ${rc_sources})
-  target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
-                             ${PROJECT_SOURCE_DIR}/src/locale/resources)
-  target_link_libraries(${target} PRIVATE vellam_win32)
-  if(arg_GUI)
+  set(installer_parts "")
+  if(arg_WIZARD)
+    set(installer_parts ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp ${rc_sources})
+  endif()
+  add_executable(${target} ${kind} ${arg_SOURCES} ${installer_parts})
+  if(arg_WIZARD)
+    set(generated ${CMAKE_BINARY_DIR}/generated/${arg_WIZARD})
+    vellam_generate_build_config(${arg_WIZARD} ${generated})
+    target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
+                               ${PROJECT_SOURCE_DIR}/src/locale/resources)
+    target_link_libraries(${target} PRIVATE vellam_win32)
+  endif()
+  target_link_libraries(${target} PRIVATE ${arg_LIBRARIES})
+  if(arg_GUI OR arg_WMAIN)
     target_link_options(${target} PRIVATE -municode)
   endif()
 endfunction()

@@ -1,8 +1,7 @@
 # addroot: trusts the reference server's test CA in a Wine prefix (see
 # tools/devserver/README.md). The fixture wine_ca does it for the tests' prefix.
-add_executable(addroot ${CMAKE_CURRENT_LIST_DIR}/addroot.cpp)
-target_link_libraries(addroot PRIVATE crypt32)
-target_link_options(addroot PRIVATE -municode)
+vellam_add_windows_program(addroot WMAIN SOURCES ${CMAKE_CURRENT_LIST_DIR}/addroot.cpp
+                           LIBRARIES crypt32)
 
 add_test(NAME wine_ca COMMAND ${CMAKE_CURRENT_LIST_DIR}/install-ca ${VELLAM_PREFIX}
                               $<TARGET_FILE:addroot>)

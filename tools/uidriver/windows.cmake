@@ -1,4 +1,4 @@
 # The UI driver: a console program that finds the wizard window and drives it
 # like a user would (clicks, selections, message boxes) for the end-to-end tests.
-add_executable(uidriver ${CMAKE_CURRENT_LIST_DIR}/uidriver.cpp)
-target_link_libraries(uidriver PRIVATE user32 gdi32)
+vellam_add_windows_program(uidriver SOURCES ${CMAKE_CURRENT_LIST_DIR}/uidriver.cpp
+                           LIBRARIES user32 gdi32)
