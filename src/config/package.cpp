@@ -138,10 +138,17 @@ wchar_t FoldForCompare(wchar_t c) {
   }
 }
 
-bool SameName(const std::wstring& component, const wchar_t* name) {
+// `name` is lower-case ASCII. Denied names compare loosely (any folding
+// Windows might do counts as a match); the one allowed root compares
+// strictly.
+bool SameName(const std::wstring& component, const wchar_t* name, bool loose) {
   std::size_t i = 0;
   for (; i < component.size() && name[i] != L'\0'; ++i) {
-    if (FoldForCompare(component[i]) != FoldForCompare(name[i])) return false;
+    const wchar_t c = component[i];
+    const wchar_t folded = loose                       ? FoldForCompare(c)
+                           : (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a')
+                                                      : c;
+    if (folded != name[i]) return false;
   }
   return i == component.size() && name[i] == L'\0';
 }
@@ -181,13 +188,13 @@ bool IsPartnerMarkerKeyAllowed(const std::wstring& keyPath) {
     if (component.empty()) return false;
     if (component.find_first_not_of(L'.') == std::wstring::npos) return false;
   }
-  if (!SameName(components[0], L"software")) return false;
+  if (!SameName(components[0], L"software", false)) return false;
   std::size_t next = 1;
-  while (next < components.size() && SameName(components[next], L"wow6432node")) ++next;
+  while (next < components.size() && SameName(components[next], L"wow6432node", true)) ++next;
   // The key must lie below SOFTWARE (or its 32-bit branch), not be it.
   if (next >= components.size()) return false;
   for (const wchar_t* denied : {L"microsoft", L"policies", L"classes"}) {
-    if (SameName(components[next], denied)) return false;
+    if (SameName(components[next], denied, true)) return false;
   }
   return true;
 }
@@ -205,7 +212,7 @@ Package::Package(std::shared_ptr<const PackageServices> services,
   const json& ad = offer.at("ad");
   feedCode = ad.at("f").get<std::string>();
   offerId = ad.at("o").get<std::string>();
-  ConfigurationManager& settings = *services_->settings;
+  ConfigurationManager& settings = services_->settings;
   const std::string machineGuid = settings.GetMachineGuid();
   const std::string sessionId = settings.GetSessionId();
   std::string pixel;
@@ -271,7 +278,7 @@ void Package::SetMainProductTexts(const std::wstring& offerIdText,
 }
 
 void Package::FillCommonParameters() {
-  ConfigurationManager& settings = *services_->settings;
+  ConfigurationManager& settings = services_->settings;
   const std::string machineGuid = settings.GetMachineGuid();
   if (!machineGuid.empty()) params.Insert("userid", machineGuid);
   const std::string sessionId = settings.GetSessionId();
@@ -315,7 +322,7 @@ void Package::ReadPartnerBlock(const json& ps) {
   params.Insert("pnapiurl", partnerApiUrl);
   params.Insert("pnapikey", partnerApiKey);
   params.Insert("pnop", partnerOperation);
-  ConfigurationManager& settings = *services_->settings;
+  ConfigurationManager& settings = services_->settings;
   params.Insert("account", WideToUtf8(services_->codePages, settings.publisher));
   params.Insert("installer", WideToUtf8(services_->codePages, settings.productId));
   params.Insert("pnsid", GetEpochMillis(services_->clock));
@@ -384,7 +391,7 @@ void Package::ReadLists(const json& ps) {
   const auto filePaths = [&](const char* key, std::vector<std::wstring>& field) {
     const json* list = Member(ps, key);
     if (!list) return;
-    const PathMacroTable macros = services_->settings->GetPathMacros();
+    const PathMacroTable macros = services_->settings.GetPathMacros();
     for (const std::string& path : ReadStrings(*list)) {
       // File paths come through the ANSI code page, as the file rules read them.
       field.push_back(ExpandPathMacros(WideOrThrow(codePages, platform::kCpThreadAcp, path), macros));
@@ -451,7 +458,7 @@ void Package::DownloadImage(std::function<void()> done) {
     finish();
     return;
   }
-  const std::wstring url = services_->settings->fileBaseUrl + name;
+  const std::wstring url = services_->settings.fileBaseUrl + name;
   PictureDecoder decode = services_->decodePicture;
   services_->downloads->DownloadToMemoryAsync(
       url, [self, decode, done](std::unique_ptr<DownloadManager::ByteBuffer> bytes) {

@@ -41,7 +41,9 @@ using PictureDecoder =
 // Everything a Package reaches outside itself. One per process in the
 // installer (app/win32/package_services.h); tests build their own.
 struct PackageServices {
-  std::shared_ptr<ConfigurationManager> settings;
+  // Not owned: the settings hold packages (offer lists, main product), so a
+  // shared reference here would keep both alive for ever.
+  ConfigurationManager& settings;
   platform::SystemInfo& system;
   platform::CodePages& codePages;
   platform::Crypto& crypto;
@@ -51,7 +53,9 @@ struct PackageServices {
   // The pause between report attempts, in milliseconds. Called from sender
   // threads, several at once.
   std::function<void(std::uint32_t)> eventPause;
-  std::shared_ptr<DownloadManager> downloads;  // null: no pictures are fetched
+  // Not owned either (it holds the settings); must be owned by a shared_ptr
+  // elsewhere. Null: no pictures are fetched.
+  DownloadManager* downloads;
   PictureDecoder decodePicture;                // empty: pictures stay empty
 };
 

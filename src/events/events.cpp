@@ -86,7 +86,7 @@ void Package::SendReport(std::int32_t code, const json& extra) {
       headers = eventTemplate.headers;
     }
     const std::string body = BuildEventBody(BuildEventData(payload, code, extra));
-    const std::wstring url = services_->settings->eventsUrl;
+    const std::wstring url = services_->settings.eventsUrl;
     for (int attempt = 0; attempt < kEventAttempts; ++attempt) {
       std::string response;
       std::uint32_t status = 0;

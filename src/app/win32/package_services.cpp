@@ -13,10 +13,10 @@ std::shared_ptr<const PackageServices> GetPackageServices() {
   std::call_once(once, [] {
     namespace w = platform::win32;
     instance = std::make_shared<const PackageServices>(PackageServices{
-        GetConfigurationManager(), w::System(), w::TextCodePages(), w::CryptoApi(),
+        *GetConfigurationManager(), w::System(), w::TextCodePages(), w::CryptoApi(),
         w::SystemClock(), w::RegistryAccess(), GetJsonSender(),
         [](std::uint32_t milliseconds) { w::SystemClock().Wait(milliseconds); },
-        GetDownloadManager(), &DecodePicture});
+        GetDownloadManager().get(), &DecodePicture});
   });
   return instance;
 }
