@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/package.h"
+#include "events/compact_json.h"
 
 using nlohmann::json;
 
@@ -33,10 +34,11 @@ json BuildEventData(const json& payload, std::int32_t code, const json& extra) {
 }
 
 std::string BuildEventBody(const json& data) {
-  json body = json::object();
-  body["data"] = data.dump(-1, ' ', false, json::error_handler_t::replace);
-  body["table"] = "zb_analytics";
-  return body.dump(-1, ' ', false, json::error_handler_t::replace);
+  // Members in ascending order: "data", then "table".
+  std::string body = "{\"data\":";
+  body += CompactJson(json(CompactJson(data)));
+  body += ",\"table\":\"zb_analytics\"}";
+  return body;
 }
 
 void Package::BuildEventPayload() {

@@ -28,8 +28,9 @@ nlohmann::json BuildEventData(const nlohmann::json& payload, std::int32_t code,
                               const nlohmann::json& extra);
 
 // {"data": <data written compactly, as a string>, "table": "zb_analytics"},
-// written compactly with its members in ascending order. Text that is not
-// UTF-8 (an ANSI setting) is replaced rather than losing the report.
+// written compactly with its members in ascending order (see
+// events/compact_json.h). Text that is not UTF-8 (an ANSI setting) is
+// replaced rather than losing the report.
 std::string BuildEventBody(const nlohmann::json& data);
 
 class ConfigurationManager;
