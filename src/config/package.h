@@ -148,10 +148,18 @@ class Package : public std::enable_shared_from_this<Package> {
   // The payload of this package's reports: the template's plus the package
   // keys ("5", "10", "16", "17", "18").
   void BuildEventPayload();
+// <windows.h> defines ReportEvent as ReportEventW (the event log call): the
+// member keeps its own name here whatever was included before, and window
+// code, where the macro turns a call into ReportEventW, reaches it through
+// the forwarder below.
+#pragma push_macro("ReportEvent")
+#undef ReportEvent
   // Starts one report on its own detached thread; nothing once a final
   // report was delivered. `extra` is an object of event-specific members or
   // null.
   void ReportEvent(std::int32_t code, const nlohmann::json& extra);
+  void ReportEventW(std::int32_t code, const nlohmann::json& extra) { ReportEvent(code, extra); }
+#pragma pop_macro("ReportEvent")
   // Blocks until none of this package's reports is being sent.
   void WaitForEvents();
 
