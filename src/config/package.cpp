@@ -145,7 +145,7 @@ bool SameName(const std::wstring& component, const wchar_t* name, bool loose) {
   std::size_t i = 0;
   for (; i < component.size() && name[i] != L'\0'; ++i) {
     const wchar_t c = component[i];
-    const wchar_t folded = loose                       ? FoldForCompare(c)
+    const wchar_t folded = loose                      ? FoldForCompare(c)
                            : (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a')
                                                       : c;
     if (folded != name[i]) return false;
@@ -252,8 +252,7 @@ Package::Package(std::shared_ptr<const PackageServices> services,
 }
 
 void Package::InitMainProduct(const EventTemplate& newTemplate, const std::wstring& offerIdText,
-                              const std::wstring& feedCodeText,
-                              const std::wstring& displayNameText,
+                              const std::wstring& feedCodeText, const std::wstring& displayNameText,
                               const std::wstring& channelText) {
   {
     // A sender copies the payload and headers under this lock.
@@ -266,8 +265,7 @@ void Package::InitMainProduct(const EventTemplate& newTemplate, const std::wstri
   BuildEventPayload();
 }
 
-void Package::SetMainProductTexts(const std::wstring& offerIdText,
-                                  const std::wstring& feedCodeText,
+void Package::SetMainProductTexts(const std::wstring& offerIdText, const std::wstring& feedCodeText,
                                   const std::wstring& displayNameText,
                                   const std::wstring& channelText) {
   platform::CodePages& codePages = services_->codePages;
@@ -317,7 +315,9 @@ void Package::ReadPartnerBlock(const json& ps) {
   params.Insert("pnrparam", perVersion);
   // After "pnrparam", before its own key exists: a stub text naming
   // "{pnstubparams}" keeps that placeholder literally.
-  if (const json* stub = Member(ps, "sp")) stubParams = ExpandPlaceholders(stub->get<std::string>());
+  if (const json* stub = Member(ps, "sp")) {
+    stubParams = ExpandPlaceholders(stub->get<std::string>());
+  }
   params.Insert("pnstubparams", stubParams);
   params.Insert("pnapiurl", partnerApiUrl);
   params.Insert("pnapikey", partnerApiKey);
@@ -342,9 +342,15 @@ void Package::ReadFlowLimits(const json& cfs) {
 }
 
 void Package::ReadDetails(const json& ps) {
-  if (const json* value = Member(ps, "p")) installArgs = ExpandPlaceholders(value->get<std::string>());
-  if (const json* value = Member(ps, "cp")) privacyUrl = ExpandPlaceholders(value->get<std::string>());
-  if (const json* value = Member(ps, "ctu")) termsUrl = ExpandPlaceholders(value->get<std::string>());
+  if (const json* value = Member(ps, "p")) {
+    installArgs = ExpandPlaceholders(value->get<std::string>());
+  }
+  if (const json* value = Member(ps, "cp")) {
+    privacyUrl = ExpandPlaceholders(value->get<std::string>());
+  }
+  if (const json* value = Member(ps, "ctu")) {
+    termsUrl = ExpandPlaceholders(value->get<std::string>());
+  }
   if (const json* value = Member(ps, "v")) vertical = ReadNumber<std::int32_t>(*value);
   ReadOptionalBool(ps, "exc", exclusive);
   if (const json* value = Member(ps, "c")) channel = ExpandPlaceholders(value->get<std::string>());
@@ -372,17 +378,10 @@ void Package::ReadDetails(const json& ps) {
       minRam = 1536;
       minCpu = 1500;
       break;
-    case 10:
-      requires64Bit = true;
-      break;
-    case 12:
-      requireChrome = true;
-      break;
-    case 13:
-      rejectChrome = true;
-      break;
-    default:
-      break;
+    case 10: requires64Bit = true; break;
+    case 12: requireChrome = true; break;
+    case 13: rejectChrome = true; break;
+    default: break;
   }
 }
 
@@ -394,7 +393,8 @@ void Package::ReadLists(const json& ps) {
     const PathMacroTable macros = services_->settings.GetPathMacros();
     for (const std::string& path : ReadStrings(*list)) {
       // File paths come through the ANSI code page, as the file rules read them.
-      field.push_back(ExpandPathMacros(WideOrThrow(codePages, platform::kCpThreadAcp, path), macros));
+      field.push_back(
+          ExpandPathMacros(WideOrThrow(codePages, platform::kCpThreadAcp, path), macros));
     }
   };
   const auto wideList = [&](const char* key, std::vector<std::wstring>& field) {
@@ -409,7 +409,8 @@ void Package::ReadLists(const json& ps) {
   wideList("rvd", registryDataMustNotMatch);
   if (const json* list = Member(ps, "cmdu")) {
     if (!list->is_array()) (void)list->get<json::array_t>();  // the library's type error
-    for (const json& record : *list) uninstallChecks.push_back(ReadUninstallCheck(codePages, record));
+    for (const json& record : *list)
+      uninstallChecks.push_back(ReadUninstallCheck(codePages, record));
   }
   wideList("eapp", excludeApps);
   wideList("iapp", includeApps);
@@ -476,7 +477,9 @@ void Package::DownloadImage(std::function<void()> done) {
       });
 }
 
-std::wstring Package::GetInstallArgs() const { return AnsiToWide(services_->codePages, installArgs); }
+std::wstring Package::GetInstallArgs() const {
+  return AnsiToWide(services_->codePages, installArgs);
+}
 
 bool Package::RecordPartnerShown() {
   const std::size_t split = partnerMarkerPath.rfind('\\');

@@ -56,7 +56,7 @@ struct PackageServices {
   // Not owned either (it holds the settings); must be owned by a shared_ptr
   // elsewhere. Null: no pictures are fetched.
   DownloadManager* downloads;
-  PictureDecoder decodePicture;                // empty: pictures stay empty
+  PictureDecoder decodePicture;  // empty: pictures stay empty
 };
 
 // Placeholder values by key. A key is inserted once (later insertions are

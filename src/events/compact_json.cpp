@@ -110,18 +110,10 @@ void Append(std::string& out, const json& value) {
       out += ']';
       break;
     }
-    case json::value_t::string:
-      AppendString(out, value.get_ref<const std::string&>());
-      break;
-    case json::value_t::boolean:
-      out += value.get<bool>() ? "true" : "false";
-      break;
-    case json::value_t::number_integer:
-      out += std::to_string(value.get<std::int64_t>());
-      break;
-    case json::value_t::number_unsigned:
-      out += std::to_string(value.get<std::uint64_t>());
-      break;
+    case json::value_t::string: AppendString(out, value.get_ref<const std::string&>()); break;
+    case json::value_t::boolean: out += value.get<bool>() ? "true" : "false"; break;
+    case json::value_t::number_integer: out += std::to_string(value.get<std::int64_t>()); break;
+    case json::value_t::number_unsigned: out += std::to_string(value.get<std::uint64_t>()); break;
     case json::value_t::number_float: {
       const double number = value.get<double>();
       if (!std::isfinite(number)) {

@@ -17,10 +17,8 @@ bool IsFinalEvent(std::int32_t code) {
     case kEventRejected:
     case kEventInstalled:
     case kEventDeclined:
-    case kEventClosing:
-      return true;
-    default:
-      return false;
+    case kEventClosing: return true;
+    default: return false;
   }
 }
 

@@ -7,12 +7,12 @@
 
 #include <nlohmann/json.hpp>
 
-constexpr std::int32_t kEventFailed = -1;      // a download or an installer failed
-constexpr std::int32_t kEventFirstPage = 1;    // the main product's first page was confirmed
-constexpr std::int32_t kEventRejected = 2;     // an offer was rejected or skipped
-constexpr std::int32_t kEventInstalled = 3;    // an installer finished
-constexpr std::int32_t kEventDeclined = 4;     // Decline or Skip All on an offer page
-constexpr std::int32_t kEventClosing = 5;      // the wizard is closing
+constexpr std::int32_t kEventFailed = -1;    // a download or an installer failed
+constexpr std::int32_t kEventFirstPage = 1;  // the main product's first page was confirmed
+constexpr std::int32_t kEventRejected = 2;   // an offer was rejected or skipped
+constexpr std::int32_t kEventInstalled = 3;  // an installer finished
+constexpr std::int32_t kEventDeclined = 4;   // Decline or Skip All on an offer page
+constexpr std::int32_t kEventClosing = 5;    // the wizard is closing
 
 // Two attempts, this long apart (and the same pause after a failed second
 // attempt, which is what a closing wizard waits for).

@@ -138,7 +138,8 @@ void BuildOffer(Fixture& fixture, const EventTemplate& eventTemplate, const json
     return;
   }
   Check(package->params.Find("of") && *package->params.Find("of") == package->feedCode);
-  Check(package->eventPayload.is_object() && package->eventPayload.value("5", "") == package->offerId);
+  Check(package->eventPayload.is_object() &&
+        package->eventPayload.value("5", "") == package->offerId);
 
   const auto text = document.find("t");
   if (text != document.end() && text->is_string()) {
@@ -183,7 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t flags = data[0];
   Fixture fixture((flags & 0x04) ? FakeRegistry::Machine::kWow64Process
                                  : FakeRegistry::Machine::kNative64Process);
-  static const platform::OsVersion kVersions[] = {{10, 0, 19045, 0}, {6, 1, 7601, 1}, {6, 3, 9600, 0}};
+  static const platform::OsVersion kVersions[] = {
+      {10, 0, 19045, 0}, {6, 1, 7601, 1}, {6, 3, 9600, 0}};
   fixture.system.osVersionOk = (flags & 0x03) != 3;
   if (fixture.system.osVersionOk) fixture.system.osVersion = kVersions[flags & 0x03];
   fixture.codePages.toWideFails = (flags & 0x08) != 0;

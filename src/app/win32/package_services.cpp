@@ -12,11 +12,11 @@ std::shared_ptr<const PackageServices> GetPackageServices() {
   static std::shared_ptr<const PackageServices> instance;
   std::call_once(once, [] {
     namespace w = platform::win32;
-    instance = std::make_shared<const PackageServices>(PackageServices{
-        *GetConfigurationManager(), w::System(), w::TextCodePages(), w::CryptoApi(),
-        w::SystemClock(), w::RegistryAccess(), GetJsonSender(),
-        [](std::uint32_t milliseconds) { w::SystemClock().Wait(milliseconds); },
-        GetDownloadManager().get(), &DecodePicture});
+    instance = std::make_shared<const PackageServices>(
+        PackageServices{*GetConfigurationManager(), w::System(), w::TextCodePages(), w::CryptoApi(),
+                        w::SystemClock(), w::RegistryAccess(), GetJsonSender(),
+                        [](std::uint32_t milliseconds) { w::SystemClock().Wait(milliseconds); },
+                        GetDownloadManager().get(), &DecodePicture});
   });
   return instance;
 }

@@ -196,7 +196,7 @@ class PackageFixture : public ::testing::Test {
     return std::make_shared<Package>(services, eventTemplate, offer, false, "", index);
   }
   std::shared_ptr<Package> MakeMain(const EventTemplate& eventTemplate = EventTemplate()) {
-    return std::make_shared<Package>(services, eventTemplate, true, 0, L"PellioClassic",
-                                     L"flow1", L"Pellio Classic", L"chan1");
+    return std::make_shared<Package>(services, eventTemplate, true, 0, L"PellioClassic", L"flow1",
+                                     L"Pellio Classic", L"chan1");
   }
 };

@@ -12,8 +12,9 @@ namespace {
 
 using nlohmann::json;
 
-constexpr const char* kPixel = "lBEFv9GVtvKcBXwjmgPqbrL47OwBAEF28dpLnTa";  // base 62 of guid|offer|session
-constexpr const char* kAccountMd5 = "0102030405060708090a0b0c0d0e0f10";      // the fake digest
+// Base 62 of "guid-1|offer42|20250101120000", and the fake MD5 digest.
+constexpr const char* kPixel = "lBEFv9GVtvKcBXwjmgPqbrL47OwBAEF28dpLnTa";
+constexpr const char* kAccountMd5 = "0102030405060708090a0b0c0d0e0f10";
 
 std::string Utf8(const std::wstring& text) {
   std::string out;
@@ -125,7 +126,8 @@ const FieldCase kFieldCases[] = {
     {R"({"i": "{pubid}-{ispb}"})", ProductId, "pub7-isp3"},
     {R"({"u": "https://x.test/{of}/{aflt}?u={userid}&s={sessionid}"})", DownloadUrl,
      "https://x.test/feed9/91088?u=guid-1&s=20250101120000"},
-    {R"({"p": "/s {pxl} {account_md5}"})", InstallArgs, std::string("/s ") + kPixel + " " + kAccountMd5},
+    {R"({"p": "/s {pxl} {account_md5}"})", InstallArgs,
+     std::string("/s ") + kPixel + " " + kAccountMd5},
     {R"({"cp": "https://{cc}.test/privacy"})", PrivacyUrl, "https://US.test/privacy"},
     {R"({"ctu": "https://{cc}.test/terms"})", TermsUrl, "https://US.test/terms"},
     {R"({"c": "{cc}-chan"})", Channel, "US-chan"},
@@ -161,7 +163,8 @@ const FieldCase kFieldCases[] = {
     {R"({"pn": false, "cfs": {"mb": 1, "saad": true}})", MaxBefore, "2147483647"},
     {R"({"pn": false, "cfs": {"mb": 1, "saad": true}})", SkipAllAfterDecline, "false"},
     {R"({"pn": true, "cfs": {"mb": 1, "ab": ["a", "b"], "ma": 2, "aa": ["c"], "mo": 3,
-        "saad": true, "sied": true}})", MaxBefore, "1"},
+        "saad": true, "sied": true}})",
+     MaxBefore, "1"},
     {R"({"pn": true, "cfs": {"ab": ["a", "b"]}})", AllowedBefore, "a|b"},
     {R"({"pn": true, "cfs": {"ma": 2}})", MaxAfter, "2"},
     {R"({"pn": true, "cfs": {"aa": ["c"]}})", AllowedAfter, "c"},
@@ -172,7 +175,8 @@ const FieldCase kFieldCases[] = {
     // The partner block and the order of its parameters.
     {R"({"pn": false, "pnau": "api", "pnr": "SOFTWARE\\V\\m"})", PartnerApiUrl, ""},
     {R"({"pn": false, "pnr": "SOFTWARE\\V\\m"})", MarkerPath, ""},
-    {R"({"pn": true, "pnau": "api", "pnop": "op", "pnsi": true, "la": "txt"})", PartnerApiUrl, "api"},
+    {R"({"pn": true, "pnau": "api", "pnop": "op", "pnsi": true, "la": "txt"})", PartnerApiUrl,
+     "api"},
     {R"({"pn": true, "pnop": "op"})", PartnerOperation, "op"},
     {R"({"pn": true, "pnsi": true})", Pnsi, "true"},
     {R"({"pn": true, "la": "txt"})", La, "txt"},
@@ -200,15 +204,20 @@ const FieldCase kFieldCases[] = {
     {R"({"a": ["café.exe", "{cc}.exe"]})", BlockingApps, "café.exe|{cc}.exe"},
     {R"({"r": ["SOFTWARE\\café"]})", KeysMustNotExist, "SOFTWARE\\café"},
     {R"({"r": ["r1"], "ir": ["ir1"], "rvn": ["rvn1"], "rvd": ["rvd1"], "eapp": ["e1"],
-        "iapp": ["i1"]})", KeysAnyMustExist, "ir1"},
+        "iapp": ["i1"]})",
+     KeysAnyMustExist, "ir1"},
     {R"({"r": ["r1"], "ir": ["ir1"], "rvn": ["rvn1"], "rvd": ["rvd1"], "eapp": ["e1"],
-        "iapp": ["i1"]})", ValuesMustNotExist, "rvn1"},
+        "iapp": ["i1"]})",
+     ValuesMustNotExist, "rvn1"},
     {R"({"r": ["r1"], "ir": ["ir1"], "rvn": ["rvn1"], "rvd": ["rvd1"], "eapp": ["e1"],
-        "iapp": ["i1"]})", DataMustNotMatch, "rvd1"},
+        "iapp": ["i1"]})",
+     DataMustNotMatch, "rvd1"},
     {R"({"r": ["r1"], "ir": ["ir1"], "rvn": ["rvn1"], "rvd": ["rvd1"], "eapp": ["e1"],
-        "iapp": ["i1"]})", ExcludeApps, "e1"},
+        "iapp": ["i1"]})",
+     ExcludeApps, "e1"},
     {R"({"r": ["r1"], "ir": ["ir1"], "rvn": ["rvn1"], "rvd": ["rvd1"], "eapp": ["e1"],
-        "iapp": ["i1"]})", IncludeApps, "i1"},
+        "iapp": ["i1"]})",
+     IncludeApps, "i1"},
     {R"({"r": []})", KeysMustNotExist, ""},
     {R"({"cmdu": [{"utr": "HKLM", "utk": "K\\é", "utvn": "InstallDate", "utvt": "REG_SZ",
         "umd": 30},
@@ -250,24 +259,23 @@ TEST_F(PackageTest, ParameterTableInInsertionOrder) {
   const std::shared_ptr<Package> partner = MakeOffer(OfferWith(
       R"({"pn": true, "pnrp": {"default": "a", "10.0": "b"}, "sp": "s", "pnau": "api",
           "pnak": "key", "pnop": "op"})"));
-  EXPECT_EQ(partner->params.entries(),
-            (Entries{{"userid", "guid-1"},
-                     {"sessionid", "20250101120000"},
-                     {"cc", "US"},
-                     {"pubid", "pub7"},
-                     {"ispb", "isp3"},
-                     {"aflt", "91088"},
-                     {"account_md5", kAccountMd5},
-                     {"pxl", kPixel},
-                     {"of", "feed9"},
-                     {"pnrparam", "b"},
-                     {"pnstubparams", "s"},
-                     {"pnapiurl", "api"},
-                     {"pnapikey", "key"},
-                     {"pnop", "op"},
-                     {"account", "Varnex"},
-                     {"installer", "PellioClassic"},
-                     {"pnsid", "1700000000123"}}));
+  EXPECT_EQ(partner->params.entries(), (Entries{{"userid", "guid-1"},
+                                                {"sessionid", "20250101120000"},
+                                                {"cc", "US"},
+                                                {"pubid", "pub7"},
+                                                {"ispb", "isp3"},
+                                                {"aflt", "91088"},
+                                                {"account_md5", kAccountMd5},
+                                                {"pxl", kPixel},
+                                                {"of", "feed9"},
+                                                {"pnrparam", "b"},
+                                                {"pnstubparams", "s"},
+                                                {"pnapiurl", "api"},
+                                                {"pnapikey", "key"},
+                                                {"pnop", "op"},
+                                                {"account", "Varnex"},
+                                                {"installer", "PellioClassic"},
+                                                {"pnsid", "1700000000123"}}));
   EXPECT_EQ(crypto.hashed, "Varnex") << "account_md5 is the publisher's digest";
 
   // Empty settings leave their keys out; a missing session id is made anew.
@@ -403,8 +411,9 @@ TEST_F(PackageTest, PartnerKeysAreNotReadWithoutPn) {
 
 TEST_F(PackageTest, FailedUtf8ConversionEndsTheOffer) {
   codePages.toWideFails = true;
-  for (const char* ps : {R"({"r": ["x"]})", R"({"eapp": ["x"]})", R"({"fe": ["x"]})",
-                         R"({"cmdu": [{"utr": "r", "utk": "k", "utvn": "n", "utvt": "t", "umd": 1}]})"}) {
+  for (const char* ps :
+       {R"({"r": ["x"]})", R"({"eapp": ["x"]})", R"({"fe": ["x"]})",
+        R"({"cmdu": [{"utr": "r", "utk": "k", "utvn": "n", "utvt": "t", "umd": 1}]})"}) {
     try {
       MakeOffer(OfferWith(ps));
       ADD_FAILURE() << "no error for " << ps;

@@ -60,7 +60,8 @@ TEST(PartnerMarkerKeyTest, AllowRule) {
       {L"SOFTWARE\\Vendor\tx", false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsPartnerMarkerKeyAllowed(c.key), c.allowed) << std::string(c.key, c.key + wcslen(c.key));
+    EXPECT_EQ(IsPartnerMarkerKeyAllowed(c.key), c.allowed)
+        << std::string(c.key, c.key + wcslen(c.key));
   }
   // A zero inside would cut the path short at the Win32 call.
   EXPECT_FALSE(IsPartnerMarkerKeyAllowed(std::wstring(L"SOFTWARE\\Policies\0x\\y", 21)));
@@ -82,7 +83,8 @@ class PartnerMarkerTest : public PackageFixture {
       return -1;
     }
     std::uint32_t type = 0, value = 0, size = sizeof value;
-    const long status = registry.QueryValueExW(key, name, &type, reinterpret_cast<std::uint8_t*>(&value), &size);
+    const long status =
+        registry.QueryValueExW(key, name, &type, reinterpret_cast<std::uint8_t*>(&value), &size);
     registry.CloseKey(key);
     if (status != platform::kErrorSuccess || type != platform::kRegDword || size != 4) return -1;
     return value;

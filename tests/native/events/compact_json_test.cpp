@@ -47,22 +47,23 @@ TEST(CompactJsonTest, InvalidUtf8BecomesReplacementCharacters) {
   };
   const std::string r = "\xef\xbf\xbd";
   const Case cases[] = {
-      {"caf\xe9", "caf" + r},                      // an ANSI byte
-      {"\x80", r},                                 // a lone continuation byte
-      {"\xc0\xaf", r + r},                         // overlong: neither byte can start anything
-      {"\xe0\x80\xaf", r + r + r},                 // overlong three-byte form
-      {"\xed\xa0\x80", r + r + r},                 // a surrogate
-      {"\xf4\x90\x80\x80", r + r + r + r},         // above U+10FFFF
+      {"caf\xe9", "caf" + r},               // an ANSI byte
+      {"\x80", r},                          // a lone continuation byte
+      {"\xc0\xaf", r + r},                  // overlong: neither byte can start anything
+      {"\xe0\x80\xaf", r + r + r},          // overlong three-byte form
+      {"\xed\xa0\x80", r + r + r},          // a surrogate
+      {"\xf4\x90\x80\x80", r + r + r + r},  // above U+10FFFF
       {"\xf5\x80", r + r},
-      {"\xe2\x82", r},                             // cut short at the end
-      {"\xe2\x82x", r + "x"},                      // cut short before ASCII
+      {"\xe2\x82", r},         // cut short at the end
+      {"\xe2\x82x", r + "x"},  // cut short before ASCII
       {"\xf0\x9f\x98", r},
-      {"\xf0\x9f\x98\xc3\xa9", r + "\xc3\xa9"},    // cut short before a valid sequence
+      {"\xf0\x9f\x98\xc3\xa9", r + "\xc3\xa9"},  // cut short before a valid sequence
       {"a\xffz", "a" + r + "z"},
   };
   for (const Case& c : cases) {
     const std::string written = CompactJson(json(c.text));
-    EXPECT_EQ(written, "\"" + c.written + "\"") << json(c.text).dump(-1, ' ', false, json::error_handler_t::replace);
+    EXPECT_EQ(written, "\"" + c.written + "\"")
+        << json(c.text).dump(-1, ' ', false, json::error_handler_t::replace);
     EXPECT_NO_THROW(json::parse(written));
   }
 }

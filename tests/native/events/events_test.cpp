@@ -67,11 +67,14 @@ TEST_F(EventsTest, PackagePayloads) {
     json expected;  // the members added to the template's
   };
   const Case cases[] = {
-      {"offer at 0", MakeOffer(OfferWith(R"({"c": "ch"})"), 0, eventTemplate),
+      {"offer at 0",
+       MakeOffer(OfferWith(R"({"c": "ch"})"), 0, eventTemplate),
        {{"5", "offer42"}, {"10", 2}, {"16", "ch"}, {"17", "1"}, {"18", "feed9"}}},
-      {"offer at 4", MakeOffer(BaseOffer(), 4, eventTemplate),
+      {"offer at 4",
+       MakeOffer(BaseOffer(), 4, eventTemplate),
        {{"5", "offer42"}, {"10", 2}, {"16", ""}, {"17", "5"}, {"18", "feed9"}}},
-      {"offer at the end of the range", MakeOffer(BaseOffer(), 2147483647, eventTemplate),
+      {"offer at the end of the range",
+       MakeOffer(BaseOffer(), 2147483647, eventTemplate),
        {{"5", "offer42"}, {"10", 2}, {"16", ""}, {"17", "2147483648"}, {"18", "feed9"}}},
       {"main product", MakeMain(eventTemplate), {{"5", "Pellio Classic"}, {"10", 1}, {"18", ""}}},
   };
@@ -95,21 +98,36 @@ TEST_F(EventsTest, RequestBodyByteForByte) {
        -1,
        {{"12", "DOWNLOAD FAILED: 404"}},
        R"({"data":"{\"1\":\"g\",\"10\":2,\"12\":\"DOWNLOAD FAILED: 404\",\"15\":0,\"2\":\"s\",\"6\":\"-1\"}","table":"zb_analytics"})"},
-      {{{"13", ""}}, 2, {{"13", "NOT ENOUGH RAM"}},
+      {{{"13", ""}},
+       2,
+       {{"13", "NOT ENOUGH RAM"}},
        R"({"data":"{\"13\":\"NOT ENOUGH RAM\",\"6\":\"2\"}","table":"zb_analytics"})"},
-      {{{"5", "a \"q\" \\ b\n"}}, 4, json::object(),
+      {{{"5", "a \"q\" \\ b\n"}},
+       4,
+       json::object(),
        R"({"data":"{\"5\":\"a \\\"q\\\" \\\\ b\\n\",\"6\":\"4\"}","table":"zb_analytics"})"},
       // UTF-8 goes through as it is; bytes that are not UTF-8 (an ANSI
       // setting) become U+FFFD instead of losing the report.
-      {{{"22", "caf\xc3\xa9"}}, 3, nullptr,
-       "{\"data\":\"{\\\"22\\\":\\\"caf\xc3\xa9\\\",\\\"6\\\":\\\"3\\\"}\",\"table\":\"zb_analytics\"}"},
-      {{{"22", "caf\xe9"}}, 3, nullptr,
-       "{\"data\":\"{\\\"22\\\":\\\"caf\xef\xbf\xbd\\\",\\\"6\\\":\\\"3\\\"}\",\"table\":\"zb_analytics\"}"},
+      {{{"22", "caf\xc3\xa9"}},
+       3,
+       nullptr,
+       "{\"data\":\"{\\\"22\\\":\\\"caf\xc3\xa9\\\",\\\"6\\\":\\\"3\\\"}\",\"table\":\"zb_"
+       "analytics\"}"},
+      {{{"22", "caf\xe9"}},
+       3,
+       nullptr,
+       "{\"data\":\"{\\\"22\\\":\\\"caf\xef\xbf\xbd\\\",\\\"6\\\":\\\"3\\\"}\",\"table\":\"zb_"
+       "analytics\"}"},
       // An extra replaces members of the same key; "6" can be replaced too.
-      {{{"1", "g"}}, 1, {{"1", "other"}, {"6", "x"}},
+      {{{"1", "g"}},
+       1,
+       {{"1", "other"}, {"6", "x"}},
        R"({"data":"{\"1\":\"other\",\"6\":\"x\"}","table":"zb_analytics"})"},
       // Anything but an object adds nothing.
-      {{{"1", "g"}}, 1, json::array({"x"}), R"({"data":"{\"1\":\"g\",\"6\":\"1\"}","table":"zb_analytics"})"},
+      {{{"1", "g"}},
+       1,
+       json::array({"x"}),
+       R"({"data":"{\"1\":\"g\",\"6\":\"1\"}","table":"zb_analytics"})"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(BuildEventBody(BuildEventData(c.payload, c.code, c.extra)), c.body) << c.body;
@@ -134,27 +152,19 @@ TEST_F(EventsTest, AttemptsAndClosing) {
     bool closed;
   };
   const Case cases[] = {
-      {{200}, 2, 1, 0, true},
-      {{204}, 4, 1, 0, true},
-      {{302}, 5, 1, 0, true},
-      {{399}, 3, 1, 0, true},
-      {{500, 200}, -1, 2, 1, true},
-      {{400, 399}, 2, 2, 1, true},
-      {{199, 200}, 2, 2, 1, true},
-      {{0, 200}, 2, 2, 1, true},
-      {{500, 500}, 2, 2, 2, false},
-      {{404, 503}, 5, 2, 2, false},
-      {{kThrow}, 2, 1, 0, false},
-      {{500, kThrow}, 2, 2, 1, false},
+      {{200}, 2, 1, 0, true},       {{204}, 4, 1, 0, true},       {{302}, 5, 1, 0, true},
+      {{399}, 3, 1, 0, true},       {{500, 200}, -1, 2, 1, true}, {{400, 399}, 2, 2, 1, true},
+      {{199, 200}, 2, 2, 1, true},  {{0, 200}, 2, 2, 1, true},    {{500, 500}, 2, 2, 2, false},
+      {{404, 503}, 5, 2, 2, false}, {{kThrow}, 2, 1, 0, false},   {{500, kThrow}, 2, 2, 1, false},
       {{200}, 1, 1, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "code " << c.code << ", first answer " << c.answers[0]);
     ScriptedSender transport;
     PauseLog log;
-    auto local = std::make_shared<PackageServices>(PackageServices{
-        *settings, system, codePages, crypto, clock, registry, transport,
-        [&log](std::uint32_t ms) { log.Add(ms); }, nullptr, nullptr});
+    auto local = std::make_shared<PackageServices>(
+        PackageServices{*settings, system, codePages, crypto, clock, registry, transport,
+                        [&log](std::uint32_t ms) { log.Add(ms); }, nullptr, nullptr});
     transport.Script(c.answers);
     auto offer = std::make_shared<Package>(local, Template(), BaseOffer(), false, "", 0);
     offer->ReportEvent(c.code, nullptr);
@@ -308,9 +318,9 @@ TEST_F(EventsTest, ClosingReportsGoOutOnePackageAfterAnother) {
     SCOPED_TRACE(c.what);
     ScriptedSender transport;
     PauseLog log;
-    auto local = std::make_shared<PackageServices>(PackageServices{
-        *settings, system, codePages, crypto, clock, registry, transport,
-        [&log](std::uint32_t ms) { log.Add(ms); }, nullptr, nullptr});
+    auto local = std::make_shared<PackageServices>(
+        PackageServices{*settings, system, codePages, crypto, clock, registry, transport,
+                        [&log](std::uint32_t ms) { log.Add(ms); }, nullptr, nullptr});
     transport.Script(c.answers);
     json a = BaseOffer(), b = BaseOffer();
     a["ad"]["o"] = "A";

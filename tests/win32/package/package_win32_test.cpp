@@ -110,23 +110,23 @@ class PackageWin32 : public ::testing::Test {
   std::shared_ptr<PackageServices> MakeServices(JsonSender& sender) {
     return std::make_shared<PackageServices>(PackageServices{
         *settings, w::System(), w::TextCodePages(), w::CryptoApi(), w::SystemClock(),
-        w::RegistryAccess(), sender, [this](std::uint32_t ms) { pauses.Add(ms); },
-        downloads.get(), &DecodePicture});
+        w::RegistryAccess(), sender, [this](std::uint32_t ms) { pauses.Add(ms); }, downloads.get(),
+        &DecodePicture});
   }
 
   std::shared_ptr<Package> Offer(const std::string& offerId, const std::string& productId) {
     json offer = {{"ad", {{"f", "feed-w"}, {"o", offerId}}},
                   {"ps", {{"i", productId}, {"dn", "Offer"}, {"u", "https://localhost/f/x"}}}};
-    return std::make_shared<Package>(services,
-                                     EventTemplate(*settings, w::System(), w::TextCodePages()),
-                                     offer, false, "", 0);
+    return std::make_shared<Package>(
+        services, EventTemplate(*settings, w::System(), w::TextCodePages()), offer, false, "", 0);
   }
 
   // Replaces the server's scenario (and restarts its attempt counts).
   void Scenario(const json& scenario) {
     std::string response;
     std::uint32_t status = 0;
-    client.SendJson(L"https://localhost/_scenario", scenario.dump(), HeaderList(), response, status);
+    client.SendJson(L"https://localhost/_scenario", scenario.dump(), HeaderList(), response,
+                    status);
     ASSERT_EQ(status, 200u) << response;
   }
 
@@ -213,9 +213,9 @@ TEST_F(PackageWin32, AnUnreachableServerDropsTheReportAtOnce) {
 TEST_F(PackageWin32, ClosingReportsEveryShownOfferAndTheMainProduct) {
   Scenario(json::object());
   settings->shownOffers = {Offer("closing-a", "NimbusBackup"), Offer("closing-b", "QuillNotes")};
-  settings->mainPackage = std::make_shared<Package>(
-      services, EventTemplate(*settings, w::System(), w::TextCodePages()), true, 0,
-      L"PellioClassic", L"", L"Pellio Classic", L"");
+  settings->mainPackage =
+      std::make_shared<Package>(services, EventTemplate(*settings, w::System(), w::TextCodePages()),
+                                true, 0, L"PellioClassic", L"", L"Pellio Classic", L"");
   ReportClosing(*settings);
   for (const char* id : {"closing-a", "closing-b", "Pellio Classic"}) {
     const std::vector<json> reports = ReportsFor(id);
@@ -254,17 +254,18 @@ TEST_F(PackageWin32, PartnerMarkerInTheRealRegistry) {
   offer->partnerMarkerPath = "SOFTWARE\\VellamTests\\PartnerMarker\\shown";
   EXPECT_TRUE(offer->RecordPartnerShown());
   DWORD value = 0, type = 0, size = sizeof value;
-  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kMarkerKey, L"shown", RRF_RT_ANY, &type, &value, &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueW(HKEY_LOCAL_MACHINE, kMarkerKey, L"shown", RRF_RT_ANY, &type, &value, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(value, DateHalfAYearAhead());
 
   offer->partnerMarkerPath = "SOFTWARE\\Policies\\VellamTests\\shown";
   EXPECT_FALSE(offer->RecordPartnerShown());
   HKEY policy = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\VellamTests", 0, KEY_READ,
-                          &policy),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\VellamTests", 0, KEY_READ, &policy),
+      ERROR_FILE_NOT_FOUND);
   if (policy) RegCloseKey(policy);
   RemoveTestKeys();
 }
