@@ -18,6 +18,7 @@ constexpr RegistryKey kHkeyUsers = 0x80000003u;
 constexpr RegistryKey kHkeyCurrentConfig = 0x80000005u;
 
 constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 
@@ -90,6 +91,20 @@ class Registry {
   // RegQueryValueExW; `type`, `data` and `size` may be null.
   virtual long QueryValueExW(RegistryKey key, const std::wstring& valueName, std::uint32_t* type,
                              std::uint8_t* data, std::uint32_t* size) {
+    (void)key, (void)valueName, (void)type, (void)data, (void)size;
+    return kErrorCallNotImplemented;
+  }
+  // RegCreateKeyExW(root, subKey, 0, no class, options 0, access, no
+  // security attributes): creates the key or opens the existing one.
+  virtual long CreateKeyExW(RegistryKey root, const std::wstring& subKey, std::uint32_t access,
+                            RegistryKey& created) {
+    (void)root, (void)subKey, (void)access;
+    created = 0;
+    return kErrorCallNotImplemented;
+  }
+  // RegSetValueExW(key, valueName, 0, type, data, size); size in bytes.
+  virtual long SetValueExW(RegistryKey key, const std::wstring& valueName, std::uint32_t type,
+                           const std::uint8_t* data, std::uint32_t size) {
     (void)key, (void)valueName, (void)type, (void)data, (void)size;
     return kErrorCallNotImplemented;
   }

@@ -80,5 +80,22 @@ int main(int argc, char** argv) {
   ok &= Write(out, "registry", "large_value",
               Bytes({1, 1, 0, 0, 2, 0xF7, 0xF9, 1, 'n', 0x04, 0xFF}) +
                   Repeat(Bytes({0x41, 0, 0, 0}), 255) + Bytes({3, 1, 1, 0xF9, 1, 'n', 0}));
+
+  // package: [flags][response document]
+  const std::string offer = "{\"ad\":{\"f\":\"feed\",\"o\":\"o\"},\"ps\":{\"i\":\"i\",\"dn\":\"d\",\"u\":\"u\",";
+  ok &= Write(out, "package", "placeholder_fan_out",
+              Bytes({0x30}) + "{\"o\":[{\"ad\":{\"f\":\"" + Repeat("{pnapiurl}", 100000) +
+                  "\",\"o\":\"o\"},\"ps\":{\"i\":\"i\",\"dn\":\"d\",\"u\":\"u\",\"pn\":true,"
+                  "\"pnau\":\"" + Repeat("u", 100000) + "\",\"p\":\"" + Repeat("{of}", 100000) + "\"}}]}");
+  ok &= Write(out, "package", "many_offers",
+              Bytes({0x20}) + "{\"o\":[" + Repeat(offer + "\"r\":[\"k\"],\"x\":3}},", 300) +
+                  offer + "\"p\":\"{cc}\"}}]}");
+  ok &= Write(out, "package", "long_offer_id",
+              Bytes({0x10}) + "{\"o\":[{\"ad\":{\"f\":\"f\",\"o\":\"" + Repeat("o", 1000000) +
+                  "\"},\"ps\":{\"i\":\"i\",\"dn\":\"d\",\"u\":\"u\"}}]}");
+  ok &= Write(out, "package", "deep_extra",
+              Bytes({0x40}) + "{\"x\":{\"13\":" + Repeat("[", 60) + Repeat("]", 60) + "},\"o\":[" +
+                  offer + "\"pn\":true,\"pnrp\":" + Repeat("{\"a\":", 50) + "1" + Repeat("}", 50) +
+                  "}}]}");
   return ok ? 0 : 1;
 }

@@ -387,8 +387,54 @@ TYPED_TEST_P(RegistryContract, ValuesAreReadAsTextByRootAndPath) {
   }
 }
 
+TYPED_TEST_P(RegistryContract, KeysAreCreatedAndValuesWrittenThroughTheWideCalls) {
+  using namespace registry_contract;
+  platform::Registry& registry = this->registry();
+  const auto create = [&](const std::wstring& subKey, std::uint32_t view,
+                          platform::RegistryKey& key) {
+    return registry.CreateKeyExW(kHklm, subKey, platform::kKeySetValue | view, key);
+  };
+  const auto dword = [&](const std::wstring& subKey, const wchar_t* name, std::uint32_t view) {
+    platform::RegistryKey key = 0;
+    if (registry.OpenKeyW(kHklm, subKey, platform::kKeyRead | view, key) != 0) return -1LL;
+    std::uint32_t value = 0, size = sizeof value, type = 0;
+    const long status = registry.GetValueW(key, L"", name, platform::kRrfRtRegDword, &type,
+                                           &value, &size);
+    registry.CloseKey(key);
+    return status == 0 ? static_cast<long long>(value) : -1LL;
+  };
+  const std::uint32_t date = 20240512;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&date);
+
+  // Missing keys on the way are made; an existing key is opened.
+  for (int round = 0; round < 2; ++round) {
+    platform::RegistryKey key = 0;
+    ASSERT_EQ(create(this->Sub(L"made\\deeper"), k64, key), 0) << "round " << round;
+    EXPECT_NE(key, 0u);
+    EXPECT_EQ(registry.SetValueExW(key, L"shown", platform::kRegDword, bytes, 4), 0);
+    EXPECT_EQ(registry.CloseKey(key), 0);
+  }
+  EXPECT_EQ(dword(this->Sub(L"made\\deeper"), L"shown", k64), date);
+  EXPECT_EQ(dword(this->Sub(L"MADE\\Deeper"), L"SHOWN", k64), date);
+
+  // The 32-bit view of a 64-bit process writes into the 32-bit branch.
+  platform::RegistryKey key32 = 0;
+  ASSERT_EQ(create(this->Sub(L"made32"), k32, key32), 0);
+  EXPECT_EQ(registry.SetValueExW(key32, L"", platform::kRegDword, bytes, 4), 0);
+  registry.CloseKey(key32);
+  EXPECT_EQ(dword(L"Software\\Wow6432Node\\" + this->box.name + L"\\made32", L"", k64), date);
+  EXPECT_EQ(dword(this->Sub(L"made32"), L"", k64), -1);
+
+  EXPECT_EQ(registry.SetValueExW(kBogusHandle, L"x", platform::kRegDword, bytes, 4),
+            platform::kErrorInvalidHandle);
+  platform::RegistryKey rooted = 0;
+  EXPECT_EQ(create(L"\\" + this->Sub(L"rooted"), k64, rooted), platform::kErrorBadPathname);
+  EXPECT_EQ(rooted, 0u);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryContract, KeysAreTestedInTheViewOfTheProcess,
                             RulePathsFindTheirKeys, SubkeysAreListedLowercaseInRegistryOrder,
                             FailedCallsRaiseTheirMessageAndStatus, ValuesAreReadTestedAndTyped,
                             ValueDataIsComparedByType, BadExpectedNumbersEscapeAfterASuccessfulRead,
-                            ValuesAreReadAsTextByRootAndPath);
+                            ValuesAreReadAsTextByRootAndPath,
+                            KeysAreCreatedAndValuesWrittenThroughTheWideCalls);

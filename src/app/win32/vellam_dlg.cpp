@@ -3,6 +3,8 @@
 #include "app/win32/about_dlg.h"
 #include "app/win32/singletons.h"
 #include "app/working_folder_cleanup.h"
+#include "config/package.h"
+#include "events/events.h"
 #include "install/win32/download_manager_win32.h"
 #include "pages/page_factory.h"
 #include "platform/win32/message_boxes.h"
@@ -29,7 +31,10 @@ CVellamDlg::CVellamDlg(HWND parent) : ui::Dialog(IDD_WIZARD, parent) {
 CVellamDlg::~CVellamDlg() {
   // No decoded picture may outlive GDI+, which the application shuts down
   // after this dialog is gone.
-  if (settings_) settings_->logoImage.reset();
+  if (settings_) {
+    settings_->logoImage.reset();
+    ReleasePackagePictures(*settings_);
+  }
   headerIcon_.SetImage(nullptr);
   pages_.clear();
   errorPage_.reset();
@@ -241,7 +246,8 @@ void CVellamDlg::OnClose() {
   ShowWindow(SW_HIDE);
   settings_->closing = true;
   GetDownloadManager()->stopRequested = true;
-  // The event reports of the shown offers and the main product come here.
+  // Waits for every package's reports (the window is hidden meanwhile).
+  ReportClosing(*settings_);
   DeleteWorkingFolder(*settings_);
   // The framework's own close handling would come back through OnCancel.
   EndDialog(IDCANCEL);

@@ -6,7 +6,7 @@ namespace platform::win32 {
 
 // The portable access flags, status codes and value types are Windows' own
 // (the predefined keys are mapped below: they are pointers here).
-static_assert(kKeyRead == KEY_READ && kKeyWow64_64Key == KEY_WOW64_64KEY &&
+static_assert(kKeyRead == KEY_READ && kKeySetValue == KEY_SET_VALUE && kKeyWow64_64Key == KEY_WOW64_64KEY &&
               kKeyWow64_32Key == KEY_WOW64_32KEY);
 static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
@@ -118,6 +118,20 @@ class Win32Registry final : public Registry {
     if (type) *type = typeStorage;
     if (size) *size = sizeStorage;
     return status;
+  }
+
+  long CreateKeyExW(RegistryKey root, const std::wstring& subKey, std::uint32_t access,
+                    RegistryKey& created) override {
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyExW(ToHkey(root), subKey.c_str(), 0, nullptr, 0, access,
+                                        nullptr, &key, nullptr);
+    created = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(key) : 0;
+    return status;
+  }
+
+  long SetValueExW(RegistryKey key, const std::wstring& valueName, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override {
+    return RegSetValueExW(ToHkey(key), valueName.c_str(), 0, type, data, size);
   }
 };
 

@@ -13,6 +13,8 @@
 class FakeCodePages : public platform::CodePages {
  public:
   bool fails = false;
+  bool toWideFails = false;  // only MultiByteToWideChar fails
+  std::vector<std::uint32_t> toWideCodePages;
   std::vector<std::uint32_t> fromWideCodePages;
   std::vector<std::wstring> fromWideTexts;
 
@@ -50,10 +52,53 @@ class FakeCodePages : public platform::CodePages {
     }
   }
 
-  bool ToWide(std::uint32_t, const std::string& text, std::wstring& out) override {
+  bool ToWide(std::uint32_t codePage, const std::string& text, std::wstring& out) override {
+    toWideCodePages.push_back(codePage);
     out.clear();
-    if (fails) return false;
+    if (fails || toWideFails) return false;
+    if (codePage == platform::kCpUtf8) {
+      DecodeUtf8(text, out);
+      return true;
+    }
     for (const char c : text) out += static_cast<wchar_t>(static_cast<unsigned char>(c));
     return true;
+  }
+
+  // Characters above U+FFFF become surrogate pairs where wchar_t is 16 bits.
+  static void DecodeUtf8(const std::string& text, std::wstring& out) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+      const auto lead = static_cast<unsigned char>(text[i]);
+      int extra = -1;
+      std::uint32_t c = 0;
+      if (lead < 0x80) {
+        extra = 0, c = lead;
+      } else if ((lead >> 5) == 0x6) {
+        extra = 1, c = lead & 0x1Fu;
+      } else if ((lead >> 4) == 0xE) {
+        extra = 2, c = lead & 0x0Fu;
+      } else if ((lead >> 3) == 0x1E) {
+        extra = 3, c = lead & 0x07u;
+      }
+      bool valid = extra >= 0 && i + extra < text.size();
+      for (int k = 1; valid && k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80) valid = false;
+        c = (c << 6) | (next & 0x3F);
+      }
+      if (!valid) {
+        out += static_cast<wchar_t>(0xFFFD);
+        ++i;
+        continue;
+      }
+      i += extra + 1;
+      if (sizeof(wchar_t) == 2 && c > 0xFFFF) {
+        c -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (c >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+      } else {
+        out += static_cast<wchar_t>(c);
+      }
+    }
   }
 };

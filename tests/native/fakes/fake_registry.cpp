@@ -253,6 +253,43 @@ long FakeRegistry::OpenKeyW(RegistryKey root, const std::wstring& subKey, std::u
   return platform::kErrorSuccess;
 }
 
+long FakeRegistry::CreateKeyExW(RegistryKey root, const std::wstring& subKey,
+                                std::uint32_t access, RegistryKey& created) {
+  ++counts.createKey;
+  accessAsked.push_back(access);
+  created = 0;
+  Handle base;
+  if (!Resolve(root, base)) return platform::kErrorInvalidHandle;
+  const std::vector<std::wstring> physical = PhysicalPath(base, subKey, access);
+  std::wstring label = RootLabel(base.root);
+  for (const std::wstring& piece : physical) label += L"\\" + piece;
+  opens.push_back(label);
+  long status = 0;
+  if (Fails(Call::kCreateKey, status)) return status;
+  if (!subKey.empty() && subKey[0] == L'\\') return platform::kErrorBadPathname;
+  Create(base.root, physical);
+  if (IsPredefined(root) && Pieces(subKey).empty()) {
+    created = root;
+    return platform::kErrorSuccess;
+  }
+  created = nextHandle_++;
+  handles_[created] = Handle{base.root, physical};
+  return platform::kErrorSuccess;
+}
+
+long FakeRegistry::SetValueExW(RegistryKey key, const std::wstring& valueName, std::uint32_t type,
+                               const std::uint8_t* data, std::uint32_t size) {
+  ++counts.setValue;
+  long status = 0;
+  if (Fails(Call::kSetValue, status)) return status;
+  Node* node = NodeOf(key);
+  if (!node) return platform::kErrorInvalidHandle;
+  Value& value = node->values[Folded(valueName)];
+  value.type = type;
+  value.data.assign(data, data + size);
+  return platform::kErrorSuccess;
+}
+
 long FakeRegistry::OpenKeyA(RegistryKey root, const std::string& subKey, std::uint32_t access,
                             RegistryKey& opened) {
   return OpenKeyW(root, std::wstring(subKey.begin(), subKey.end()), access, opened);

@@ -28,7 +28,9 @@
 class FakeRegistry : public platform::Registry {
  public:
   enum class Machine { kWindows32, kWow64Process, kNative64Process };
-  enum class Call { kOpenKey, kQueryInfoKey, kEnumKey, kGetValue, kQueryValue, kCloseKey };
+  enum class Call {
+    kOpenKey, kQueryInfoKey, kEnumKey, kGetValue, kQueryValue, kCloseKey, kCreateKey, kSetValue
+  };
 
   struct Counts {
     int openKey = 0;
@@ -37,7 +39,12 @@ class FakeRegistry : public platform::Registry {
     int getValue = 0;
     int queryValue = 0;
     int closeKey = 0;
-    int Total() const { return openKey + queryInfoKey + enumKey + getValue + queryValue + closeKey; }
+    int createKey = 0;
+    int setValue = 0;
+    int Total() const {
+      return openKey + queryInfoKey + enumKey + getValue + queryValue + closeKey + createKey +
+             setValue;
+    }
   };
 
   explicit FakeRegistry(Machine machine = Machine::kNative64Process);
@@ -88,6 +95,12 @@ class FakeRegistry : public platform::Registry {
                  void* data, std::uint32_t* size) override;
   long QueryValueExW(platform::RegistryKey key, const std::wstring& valueName,
                      std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override;
+  // Writes land in the view the access flags choose, like opens; the path is
+  // recorded in `opens` too.
+  long CreateKeyExW(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t access,
+                    platform::RegistryKey& created) override;
+  long SetValueExW(platform::RegistryKey key, const std::wstring& valueName, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override;
 
  private:
   struct Value {

@@ -1,0 +1,130 @@
+// Package's analytics state: its payload, the detached sender threads and
+// the waits for them.
+#include "events/events.h"
+
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "config/package.h"
+#include "events/compact_json.h"
+
+using nlohmann::json;
+
+bool IsFinalEvent(std::int32_t code) {
+  switch (code) {
+    case kEventFailed:
+    case kEventRejected:
+    case kEventInstalled:
+    case kEventDeclined:
+    case kEventClosing: return true;
+    default: return false;
+  }
+}
+
+json BuildEventData(const json& payload, std::int32_t code, const json& extra) {
+  json data = payload.is_object() ? payload : json::object();
+  data["6"] = std::to_string(code);
+  if (extra.is_object()) {
+    for (const auto& [key, value] : extra.items()) data[key] = value;
+  }
+  return data;
+}
+
+std::string BuildEventBody(const json& data) {
+  // Members in ascending order: "data", then "table".
+  std::string body = "{\"data\":";
+  body += CompactJson(json(CompactJson(data)));
+  body += ",\"table\":\"zb_analytics\"}";
+  return body;
+}
+
+void Package::BuildEventPayload() {
+  std::lock_guard<std::mutex> lock(eventMutex);
+  json payload = eventTemplate.payload.is_object() ? eventTemplate.payload : json::object();
+  if (isMainProduct) {
+    const auto title = payload.find("22");
+    payload["5"] = title != payload.end() ? *title : json("");
+    payload["10"] = 1;
+    payload["18"] = "";
+  } else {
+    payload["5"] = offerId;
+    payload["10"] = 2;
+    payload["16"] = channel;
+    // The offer's 1-based position among the accepted offers.
+    payload["17"] = std::to_string(static_cast<std::int64_t>(index) + 1);
+    payload["18"] = feedCode;
+  }
+  eventPayload = std::move(payload);
+}
+
+void Package::ReportEvent(std::int32_t code, const json& extra) {
+  if (eventsClosed) return;
+  {
+    std::lock_guard<std::mutex> lock(eventMutex);
+    ++pendingEvents;
+  }
+  try {
+    // The thread refers to the package without owning it: the destructor
+    // waits for it instead.
+    std::thread([this, code, extra] { SendReport(code, extra); }).detach();
+  } catch (...) {
+    // No thread (or no memory for the copy): the report is dropped, and
+    // nobody waits for it.
+    EndReport();
+  }
+}
+
+void Package::SendReport(std::int32_t code, const json& extra) {
+  // Nothing may leave a detached thread: that would end the process.
+  try {
+    json payload;
+    HeaderList headers;
+    {
+      std::lock_guard<std::mutex> lock(eventMutex);
+      payload = eventPayload;
+      headers = eventTemplate.headers;
+    }
+    const std::string body = BuildEventBody(BuildEventData(payload, code, extra));
+    const std::wstring url = services_->settings.eventsUrl;
+    for (int attempt = 0; attempt < kEventAttempts; ++attempt) {
+      std::string response;
+      std::uint32_t status = 0;
+      // Throws on a network or TLS failure: the report is dropped at once.
+      services_->eventSender.SendJson(url, body, headers, response, status);
+      if (status >= 200 && status <= 399) {
+        // A delivered code 1 opens the package again after a final one.
+        eventsClosed = IsFinalEvent(code);
+        break;
+      }
+      if (services_->eventPause) services_->eventPause(kEventRetryPauseMs);
+    }
+  } catch (...) {
+  }
+  EndReport();
+}
+
+void Package::EndReport() {
+  std::lock_guard<std::mutex> lock(eventMutex);
+  if (--pendingEvents == 0) eventsDone.notify_all();
+}
+
+void Package::WaitForEvents() {
+  std::unique_lock<std::mutex> lock(eventMutex);
+  eventsDone.wait(lock, [this] { return pendingEvents == 0; });
+}
+
+Package::~Package() { WaitForEvents(); }
+
+void ReportClosing(ConfigurationManager& settings) {
+  const std::vector<std::shared_ptr<Package>> shown = settings.shownOffers;
+  for (const std::shared_ptr<Package>& offer : shown) {
+    if (!offer) continue;
+    offer->ReportEvent(kEventClosing, nullptr);
+    offer->WaitForEvents();
+  }
+  if (const std::shared_ptr<Package> main = settings.mainPackage) {
+    main->ReportEvent(kEventClosing, nullptr);
+    main->WaitForEvents();
+  }
+}
