@@ -20,11 +20,11 @@
 
 #include "config/configuration_manager.h"
 #include "install/download_manager.h"
-#include "install/win32/download_manager_win32.h"
+#include "install/win32/download_platform_win32.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
-#include "platform/win32/winhttp_session.h"
+#include "platform/winhttp_session.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ std::shared_ptr<DownloadManager> MakeManager(const std::wstring& folder) {
   ProductConstants constants;
   constants.wizardName = L"ISV";
   auto settings = std::make_shared<ConfigurationManager>(
-      constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
-                                       w::SystemClock(), w::MessageBoxes()});
+      constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                                       w::RealClock(), w::RealDialogs()});
   if (!settings->workFolder.empty()) RemoveDirectoryW(settings->workFolder.c_str());
   settings->workFolder = folder;
   settings->downloadFolder = folder;
@@ -68,10 +68,11 @@ bool BareWinHttp(const std::wstring& url, HANDLE file, std::uint64_t& bytes) {
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   const std::wstring object = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-  platform::WinHttp& http = platform::win32::WinHttpClient();
+  platform::WinHttp& http = platform::win32::RealWinHttp();
   const platform::ScopedHttpHandle session = platform::ScopedHttp(
       http,
-      platform::win32::OpenWinHttpSession(nullptr, platform::win32::WinHttpProxyAccessType()));
+      platform::OpenWinHttpSession(
+          http, nullptr, platform::ProxyAccessType(platform::win32::RealSystemInfo())));
   const platform::ScopedHttpHandle connection = platform::ScopedHttp(
       http, session ? api->WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0) : nullptr);
   const platform::ScopedHttpHandle scopedRequest = platform::ScopedHttp(

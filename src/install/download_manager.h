@@ -1,6 +1,6 @@
 // Fetches installer files to disk (with progress, a completeness check and a
 // fixed fallback over two clients and two URLs) and small resources into
-// memory. One per process (install/win32/download_manager_win32.h); tests
+// memory. One per process (app/win32/singletons.h); tests
 // build their own with fakes.
 #pragma once
 

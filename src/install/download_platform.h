@@ -1,5 +1,5 @@
 // The Windows services a DownloadManager works through. The process-wide
-// manager gets the real ones (install/win32/download_manager_win32.h);
+// manager gets the real ones (install/win32/download_platform_win32.h);
 // tests pass fakes.
 #pragma once
 

@@ -75,8 +75,9 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
     // Without this WinHTTP would follow up to ten redirects on its own and
     // the limit below would never apply. Should a WinHTTP refuse it, it
     // still downloads; only the limit is then its own.
-    const std::uint32_t disable = kWinHttpDisableRedirects;
-    http_.WinHttpSetOption(request_.get(), kWinHttpOptionDisableFeature, &disable, sizeof disable);
+    const std::uint32_t disable = platform::kWinHttpDisableRedirects;
+    http_.WinHttpSetOption(request_.get(), platform::kWinHttpOptionDisableFeature, &disable,
+                           sizeof disable);
 
     if (!http_.WinHttpSendRequest(request_.get(), nullptr, 0, nullptr, 0, 0, 0)) {
       Fail(L"Failed to send request: ");
@@ -98,7 +99,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
       std::uint32_t bytes = sizeof location;
       if (!http_.WinHttpQueryHeaders(request_.get(), platform::kWinHttpQueryLocation, nullptr, location,
                                      bytes, nullptr)) {
-        throw DownloadFailure{http_.LastError() == kErrorInsufficientBuffer
+        throw DownloadFailure{http_.LastError() == platform::kErrorInsufficientBuffer
                                   ? L"Redirect location is too long."
                                   : L"Redirect without a Location header."};
       }

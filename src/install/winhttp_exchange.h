@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/error_codes.h"
 #include "platform/system_messages.h"
 #include "platform/winhttp.h"
 
 // WinHTTP's own redirect handling is switched off so that redirects are
 // counted here; Windows' values (WinHttpSetOption, request handle).
-constexpr std::uint32_t kWinHttpOptionDisableFeature = 63;
-constexpr std::uint32_t kWinHttpDisableRedirects = 0x2;
 
 // Redirects followed per exchange; one more fails it.
 constexpr int kMaxRedirects = 5;
-// WinHttpQueryHeaders answers this when the Location does not fit the buffer.
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 // The most one WinHttpReadData asks for. What WinHTTP reports as available
 // is not trusted as an allocation size: one buffer of this size serves the
 // whole transfer.

@@ -31,7 +31,7 @@ std::wstring QueryLocation(platform::WinInet& inet, platform::InternetHandle req
   std::uint32_t bytes = static_cast<std::uint32_t>(location.size() * sizeof(wchar_t));
   if (!inet.HttpQueryInfoW(request, platform::kHttpQueryLocation, location.data(), bytes,
                            nullptr)) {
-    throw DownloadFailure{inet.LastError() == kErrorInsufficientBuffer
+    throw DownloadFailure{inet.LastError() == platform::kErrorInsufficientBuffer
                               ? L"Redirect location is too long."
                               : L"Redirect without a Location header."};
   }

@@ -19,6 +19,8 @@ constexpr long kErrorUnsupportedType = 1630;
 
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
+// A header or text did not fit the buffer given (the Location of a redirect).
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kErrorModNotFound = 126;
 constexpr std::uint32_t kErrorProcNotFound = 127;
 

@@ -24,6 +24,8 @@ constexpr std::uint32_t kWinHttpAccessTypeAutomaticProxy = 4;
 
 // WinHttpSetOption.
 constexpr std::uint32_t kWinHttpOptionSecureProtocols = 84;
+constexpr std::uint32_t kWinHttpOptionDisableFeature = 63;
+constexpr std::uint32_t kWinHttpDisableRedirects = 0x2;
 constexpr std::uint32_t kWinHttpFlagSecureProtocolSsl2 = 0x08;
 constexpr std::uint32_t kWinHttpFlagSecureProtocolSsl3 = 0x20;
 constexpr std::uint32_t kWinHttpFlagSecureProtocolTls1 = 0x80;

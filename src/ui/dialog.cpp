@@ -118,7 +118,7 @@ void Dialog::EndDialog(INT_PTR result) {
   }
 }
 
-void Dialog::SetBackgroundColor(COLORREF colour, bool repaint) {
+void Dialog::SetBackgroundColour(COLORREF colour, bool repaint) {
   backgroundColour_ = colour;
   background_.reset(CreateSolidBrush(colour));
   if (repaint && hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

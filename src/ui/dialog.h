@@ -35,7 +35,7 @@ class Dialog {
   void EndDialog(INT_PTR result);
 
   // Background colour of the dialog and of its transparent statics.
-  void SetBackgroundColor(COLORREF colour, bool repaint = true);
+  void SetBackgroundColour(COLORREF colour, bool repaint = true);
 
   void ShowWindow(int command) const { ::ShowWindow(hwnd_, command); }
   void SetItemText(int id, const std::wstring& text) const;

@@ -70,13 +70,13 @@ class CPageGallery : public CVellamDlg {
       HMENU menu = GetSystemMenu(hwnd(), FALSE);
       int count = 0;
       for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) count += GetMenuItemID(menu, i) == SC_CLOSE;
-      platform::win32::MessageBoxes().ShowMessage(L"Close entries: " + std::to_wstring(count), L"",
+      platform::win32::RealDialogs().ShowMessage(L"Close entries: " + std::to_wstring(count), L"",
                                                   platform::kMbOk);
       return true;
     }
     if (message == WM_SYSCOMMAND && wParam == kRaiseMessageBox) {
       std::thread([] {
-        platform::win32::MessageBoxes().ShowMessage(L"A message from the page gallery", L"",
+        platform::win32::RealDialogs().ShowMessage(L"A message from the page gallery", L"",
                                                     platform::kMbOk);
       }).detach();
       return true;
@@ -118,7 +118,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   {
     CPageGallery gallery;
-    gallery.SetBackgroundColor(settings->pageColour);
+    gallery.SetBackgroundColour(settings->pageColour);
     gallery.DoModal();
   }
   gdiplus.reset();

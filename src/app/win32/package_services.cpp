@@ -3,7 +3,6 @@
 #include <mutex>
 
 #include "app/win32/singletons.h"
-#include "install/win32/download_manager_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/image_control.h"
 
@@ -13,9 +12,9 @@ std::shared_ptr<const PackageServices> GetPackageServices() {
   std::call_once(once, [] {
     namespace w = platform::win32;
     instance = std::make_shared<const PackageServices>(
-        PackageServices{*GetConfigurationManager(), w::System(), w::TextCodePages(), w::CryptoApi(),
-                        w::SystemClock(), w::RegistryAccess(), GetJsonSender(),
-                        [](std::uint32_t milliseconds) { w::SystemClock().Wait(milliseconds); },
+        PackageServices{*GetConfigurationManager(), w::RealSystemInfo(), w::RealCodePages(),
+                        w::RealCrypto(), w::RealClock(), w::RealRegistry(), GetJsonSender(),
+                        [](std::uint32_t milliseconds) { w::RealClock().Wait(milliseconds); },
                         GetDownloadManager().get(), &DecodePicture});
   });
   return instance;

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "install/win32/download_platform_win32.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
 
@@ -12,8 +13,8 @@ std::shared_ptr<ConfigurationManager> GetConfigurationManager() {
     namespace w = platform::win32;
     instance = std::make_shared<ConfigurationManager>(
         BuiltInProductConstants(),
-        ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(), w::SystemClock(),
-                              w::MessageBoxes()});
+        ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                              w::RealClock(), w::RealDialogs()});
   });
   return instance;
 }
@@ -25,12 +26,22 @@ std::shared_ptr<ApiManager> GetApiManager() {
     namespace w = platform::win32;
     instance = std::make_shared<ApiManager>(
         [] { return GetConfigurationManager(); },
-        ApiPlatform{GetJsonSender(), w::System(), w::TextCodePages(), w::SystemClock()});
+        ApiPlatform{GetJsonSender(), w::RealSystemInfo(), w::RealCodePages(), w::RealClock()});
+  });
+  return instance;
+}
+
+std::shared_ptr<DownloadManager> GetDownloadManager() {
+  static std::once_flag once;
+  static std::shared_ptr<DownloadManager> instance;
+  std::call_once(once, [] {
+    instance = std::make_shared<DownloadManager>(GetConfigurationManager(),
+                                                 Win32DownloadPlatform());
   });
   return instance;
 }
 
 JsonSender& GetJsonSender() {
-  static HttpJsonClient client(platform::win32::WinHttpClient(), platform::win32::System());
+  static HttpJsonClient client(platform::win32::RealWinHttp(), platform::win32::RealSystemInfo());
   return client;
 }

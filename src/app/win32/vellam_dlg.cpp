@@ -5,7 +5,6 @@
 #include "app/working_folder_cleanup.h"
 #include "config/package.h"
 #include "events/events.h"
-#include "install/win32/download_manager_win32.h"
 #include "pages/page_factory.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/win32_platform.h"
@@ -19,7 +18,7 @@ constexpr UINT kAboutCommand = 0x10;
 constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
 
 void DeleteWorkingFolder(const ConfigurationManager& settings) {
-  CleanupWorkingFolder(settings, platform::win32::Files());
+  CleanupWorkingFolder(settings, platform::win32::RealFileSystem());
 }
 
 }  // namespace
@@ -63,9 +62,9 @@ BOOL CVellamDlg::OnInitDialog() {
   // Only now: the settings object creates the working folder.
   settings_ = GetConfigurationManager();
   languageManager_ = std::make_shared<LanguageManager>(
-      *settings_, LanguagePlatform{platform::win32::OwnResources(), platform::win32::Locales(),
-                                   platform::win32::MessageBoxes()});
-  SetBackgroundColor(settings_->pageColour);
+      *settings_, LanguagePlatform{platform::win32::RealModuleResources(),
+                                   platform::win32::RealLocaleInfo(), platform::win32::RealDialogs()});
+  SetBackgroundColour(settings_->pageColour);
 
   auto& settings = settings_;
   std::wstring caption;
@@ -74,7 +73,7 @@ BOOL CVellamDlg::OnInitDialog() {
   } else if (settings->wizardType == kWizardIsv) {
     caption = settings->productTitle + L" ";
   } else {
-    platform::win32::MessageBoxes().ShowMessage(L"Invalid wizard type", L"",
+    platform::win32::RealDialogs().ShowMessage(L"Invalid wizard type", L"",
                                                 platform::kMbIconStop | platform::kMbSystemModal);
     EndDialog(1);
     return FALSE;
@@ -138,7 +137,7 @@ void CVellamDlg::CreateDeferredPages() {
 
 void CVellamDlg::CreatePage(IPage& page, const RECT& rectangle) {
   page.Create(hwnd());
-  page.SetBackgroundColor(settings_->pageColour);
+  page.SetBackgroundColour(settings_->pageColour);
   page.SetButtonCallback([this](ButtonType button) { OnButtonPressed(button); });
   page.ShowWindow(SW_HIDE);
   SetWindowPos(page.hwnd(), nullptr, rectangle.left, rectangle.top,

@@ -32,7 +32,7 @@ class Win32Clock final : public Clock {
 
 }  // namespace
 
-Clock& SystemClock() {
+Clock& RealClock() {
   static Win32Clock clock;
   return clock;
 }

@@ -46,7 +46,7 @@ class Win32CodePages final : public CodePages {
 
 }  // namespace
 
-CodePages& TextCodePages() {
+CodePages& RealCodePages() {
   static Win32CodePages codePages;
   return codePages;
 }

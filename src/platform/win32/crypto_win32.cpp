@@ -77,7 +77,7 @@ class Win32Crypto final : public Crypto {
 
 }  // namespace
 
-Crypto& CryptoApi() {
+Crypto& RealCrypto() {
   static Win32Crypto crypto;
   return crypto;
 }

@@ -43,7 +43,7 @@ void ClearMessageBoxOwner(HWND window) {
 
 HWND MessageBoxOwner() { return g_owner.load(); }
 
-Dialogs& MessageBoxes() {
+Dialogs& RealDialogs() {
   static Win32Dialogs dialogs;
   return dialogs;
 }

@@ -87,7 +87,7 @@ class Win32FileStreams final : public FileStreams {
 
 }  // namespace
 
-FileStreams& Streams() {
+FileStreams& RealFileStreams() {
   static Win32FileStreams streams;
   return streams;
 }

@@ -102,7 +102,7 @@ class Win32FileSystem final : public FileSystem {
 
 }  // namespace
 
-FileSystem& Files() {
+FileSystem& RealFileSystem() {
   static Win32FileSystem files;
   return files;
 }

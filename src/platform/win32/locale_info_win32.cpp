@@ -32,7 +32,7 @@ class Win32LocaleInfo final : public LocaleInfo {
 
 }  // namespace
 
-LocaleInfo& Locales() {
+LocaleInfo& RealLocaleInfo() {
   static Win32LocaleInfo locales;
   return locales;
 }

@@ -1,5 +1,5 @@
 // The owner and the caption of the application's message boxes
-// (MessageBoxes(), the boxes the logic raises).
+// (RealDialogs(), the boxes the logic raises).
 #pragma once
 
 #include <windows.h>

@@ -27,7 +27,7 @@ class Win32ModuleResources final : public ModuleResources {
 
 }  // namespace
 
-ModuleResources& OwnResources() {
+ModuleResources& RealModuleResources() {
   static Win32ModuleResources resources;
   return resources;
 }

@@ -137,7 +137,7 @@ class Win32Registry final : public Registry {
 
 }  // namespace
 
-Registry& RegistryAccess() {
+Registry& RealRegistry() {
   static Win32Registry registry;
   return registry;
 }

@@ -116,7 +116,7 @@ class Win32SystemInfo final : public SystemInfo {
 
 }  // namespace
 
-SystemInfo& System() {
+SystemInfo& RealSystemInfo() {
   static Win32SystemInfo system;
   return system;
 }

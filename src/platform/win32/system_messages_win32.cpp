@@ -23,7 +23,7 @@ class Win32SystemMessages final : public SystemMessages {
 
 }  // namespace
 
-SystemMessages& SystemTexts() {
+SystemMessages& RealSystemMessages() {
   static Win32SystemMessages messages;
   return messages;
 }

@@ -13,19 +13,25 @@
 #include "platform/registry.h"
 #include "platform/system_info.h"
 #include "platform/system_messages.h"
+#include "platform/winhttp.h"
+#include "platform/wininet.h"
 
 namespace platform::win32 {
 
-FileSystem& Files();
-SystemInfo& System();
-Registry& RegistryAccess();
-Clock& SystemClock();
-Dialogs& MessageBoxes();
-ModuleResources& OwnResources();
-LocaleInfo& Locales();
-CodePages& TextCodePages();
-Crypto& CryptoApi();
-FileStreams& Streams();
-SystemMessages& SystemTexts();
+FileSystem& RealFileSystem();
+SystemInfo& RealSystemInfo();
+Registry& RealRegistry();
+Clock& RealClock();
+Dialogs& RealDialogs();
+ModuleResources& RealModuleResources();
+LocaleInfo& RealLocaleInfo();
+CodePages& RealCodePages();
+Crypto& RealCrypto();
+FileStreams& RealFileStreams();
+SystemMessages& RealSystemMessages();
+// WinHTTP and WinINet are loaded from System32 on first use; when a DLL is
+// missing every call fails with ERROR_MOD_NOT_FOUND.
+WinHttp& RealWinHttp();
+WinInet& RealWinInet();
 
 }  // namespace platform::win32

@@ -1,12 +1,12 @@
 // WinHTTP loaded at run time from System32 (it is not a KnownDLL, so it is
-// never imported at load time), as a table of function pointers, and the
-// platform::WinHttp implementation over that table.
+// never imported at load time), as a table of function pointers. RealWinHttp()
+// (platform/win32/win32_platform.h) is implemented over it.
 #pragma once
 
 #include <windows.h>
 #include <winhttp.h>
 
-#include "platform/winhttp.h"
+#include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
 
@@ -31,8 +31,5 @@ struct WinHttpFunctions {
 // any of the functions is missing.
 const WinHttpFunctions* WinHttpApi();
 
-// platform::WinHttp over WinHttpApi(). When the DLL is missing every call
-// fails with ERROR_MOD_NOT_FOUND.
-platform::WinHttp& WinHttpClient();
 
 }  // namespace platform::win32

@@ -4,7 +4,6 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
-#include "platform/win32/winhttp_session.h"
 
 namespace platform::win32 {
 namespace {
@@ -23,6 +22,9 @@ static_assert(kWinHttpFlagRefresh == WINHTTP_FLAG_REFRESH);
 static_assert(kWinHttpFlagSecure == WINHTTP_FLAG_SECURE);
 static_assert(kWinHttpAddreqFlagAdd == WINHTTP_ADDREQ_FLAG_ADD);
 static_assert(kWinHttpAddreqFlagReplace == WINHTTP_ADDREQ_FLAG_REPLACE);
+static_assert(kWinHttpAccessTypeAutomaticProxy == WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY);
+static_assert(kWinHttpOptionDisableFeature == WINHTTP_OPTION_DISABLE_FEATURE);
+static_assert(kWinHttpDisableRedirects == WINHTTP_DISABLE_REDIRECTS);
 static_assert(kWinHttpQueryContentLength == WINHTTP_QUERY_CONTENT_LENGTH);
 static_assert(kWinHttpQueryStatusCode == WINHTTP_QUERY_STATUS_CODE);
 static_assert(kWinHttpQueryLocation == WINHTTP_QUERY_LOCATION);
@@ -33,6 +35,7 @@ static_assert(kInternetDefaultHttpPort == INTERNET_DEFAULT_HTTP_PORT);
 static_assert(kInternetDefaultHttpsPort == INTERNET_DEFAULT_HTTPS_PORT);
 static_assert(kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 static_assert(kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(kErrorModNotFound == ERROR_MOD_NOT_FOUND);
 static_assert(kErrorProcNotFound == ERROR_PROC_NOT_FOUND);
 static_assert(kErrorWinHttpTimeout == ERROR_WINHTTP_TIMEOUT);
@@ -200,17 +203,9 @@ const WinHttpFunctions* WinHttpApi() {
   return table;
 }
 
-platform::WinHttp& WinHttpClient() {
+platform::WinHttp& RealWinHttp() {
   static Win32WinHttp client;
   return client;
 }
-
-HINTERNET OpenWinHttpSession(LPCWSTR userAgent, DWORD accessType) {
-  return platform::OpenWinHttpSession(WinHttpClient(), userAgent, accessType);
-}
-
-DWORD WinHttpProxyAccessType() { return platform::ProxyAccessType(System()); }
-
-DWORD WinHttpSecureProtocolFlags() { return platform::SecureProtocolFlags(System()); }
 
 }  // namespace platform::win32

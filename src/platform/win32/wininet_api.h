@@ -1,12 +1,12 @@
 // WinINet loaded at run time from System32 (it is not a KnownDLL, so it is
-// never imported at load time), as a table of function pointers. WinInetClient()
-// (platform/win32/wininet_client.h) is implemented over it.
+// never imported at load time), as a table of function pointers. RealWinInet()
+// (platform/win32/win32_platform.h) is implemented over it.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
-#include "platform/win32/wininet_client.h"
+#include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
 

@@ -92,7 +92,7 @@ const WinInetFunctions* WinInetApi() {
   return table;
 }
 
-platform::WinInet& WinInetClient() {
+platform::WinInet& RealWinInet() {
   static Win32WinInet client;
   return client;
 }

@@ -84,8 +84,8 @@ TEST_F(WinHttpClientTest, PlainHttpWithPortAndTheSessionSettingsPerWindowsVersio
     EXPECT_EQ(http.options[0].value, v.protocols);
     // WinHTTP must not follow redirects itself, or the limit could not hold.
     EXPECT_EQ(http.options[1].target, "request");
-    EXPECT_EQ(http.options[1].option, kWinHttpOptionDisableFeature);
-    EXPECT_EQ(http.options[1].value, kWinHttpDisableRedirects);
+    EXPECT_EQ(http.options[1].option, platform::kWinHttpOptionDisableFeature);
+    EXPECT_EQ(http.options[1].value, platform::kWinHttpDisableRedirects);
     ASSERT_EQ(http.requests.size(), 1u);
     EXPECT_EQ(http.requests[0].port, 8080);
     EXPECT_EQ(http.requests[0].flags, 0u);

@@ -177,15 +177,15 @@ TEST_F(CleanupWin32, NestedFoldersAndOddNamesGoCompletely) {
                               L"\u00fcml\u00e4ut \u0142\u00f3d\u017a\\\u4e2d\u6587.msi"}) {
     WriteFile(Path(file));
   }
-  DeleteFolderRecursive(w::Files(), root_);
+  DeleteFolderRecursive(w::RealFileSystem(), root_);
   EXPECT_FALSE(Exists(root_));
   EXPECT_EQ(PendingOperations(), pendingBefore_) << "nothing waits for the restart";
 }
 
 TEST_F(CleanupWin32, EmptyFolderStaysAndAMissingOneIsIgnored) {
-  DeleteFolderRecursive(w::Files(), root_);
+  DeleteFolderRecursive(w::RealFileSystem(), root_);
   EXPECT_TRUE(Exists(root_));
-  DeleteFolderRecursive(w::Files(), Path(L"not there"));
+  DeleteFolderRecursive(w::RealFileSystem(), Path(L"not there"));
   EXPECT_EQ(PendingOperations(), pendingBefore_);
 }
 
@@ -198,9 +198,9 @@ TEST_F(CleanupWin32, FilesThatCannotGoNowWaitForTheRestart) {
   ASSERT_TRUE(SetFileAttributesW(Path(L"readonly.dat").c_str(), FILE_ATTRIBUTE_READONLY));
   HoldOpenElsewhere(Path(L"offers\\running.exe"));
   // What the clean-up meets: a sharing violation.
-  EXPECT_EQ(w::Files().DeleteFileStatus(Path(L"offers\\running.exe")), 32u);
+  EXPECT_EQ(w::RealFileSystem().DeleteFileStatus(Path(L"offers\\running.exe")), 32u);
 
-  DeleteFolderRecursive(w::Files(), root_);
+  DeleteFolderRecursive(w::RealFileSystem(), root_);
 
   EXPECT_TRUE(Exists(Path(L"offers\\running.exe")));
   EXPECT_TRUE(Exists(Path(L"readonly.dat")));
@@ -221,7 +221,7 @@ TEST_F(CleanupWin32, CleanupWorkingFolderDeletesTheSettingsFolder) {
   ASSERT_FALSE(settings->workFolder.empty());
   ASSERT_TRUE(Exists(settings->workFolder));
   WriteFile(settings->workFolder + L"\\setup.exe");
-  CleanupWorkingFolder(*settings, w::Files());
+  CleanupWorkingFolder(*settings, w::RealFileSystem());
   EXPECT_FALSE(Exists(settings->workFolder));
 }
 
@@ -236,9 +236,9 @@ std::wstring Links(const std::wstring& relative) {
 TEST_F(CleanupWin32, APlantedJunctionIsNeverFollowed) {
   ASSERT_FALSE(Links(L"").empty()) << "run through tests/win32/cleanup/with-links";
   const std::wstring work = Links(L"work");
-  ASSERT_TRUE(w::Files().IsReparsePoint(Links(L"work\\junction")));
+  ASSERT_TRUE(w::RealFileSystem().IsReparsePoint(Links(L"work\\junction")));
 
-  DeleteFolderRecursive(w::Files(), work);
+  DeleteFolderRecursive(w::RealFileSystem(), work);
 
   EXPECT_TRUE(Exists(Links(L"target\\keep.txt")));
   EXPECT_TRUE(Exists(Links(L"target\\sub\\deep.txt")));
@@ -251,7 +251,7 @@ TEST_F(CleanupWin32, APlantedJunctionIsNeverFollowed) {
 
 TEST_F(CleanupWin32, AWorkingFolderThatIsAJunctionIsNeverEntered) {
   ASSERT_FALSE(Links(L"").empty()) << "run through tests/win32/cleanup/with-links";
-  DeleteFolderRecursive(w::Files(), Links(L"rootlink"));
+  DeleteFolderRecursive(w::RealFileSystem(), Links(L"rootlink"));
   EXPECT_TRUE(Exists(Links(L"target\\keep.txt")));
   EXPECT_TRUE(Exists(Links(L"target\\sub\\deep.txt")));
   EXPECT_EQ(PendingOperations(), pendingBefore_);

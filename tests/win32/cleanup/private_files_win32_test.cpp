@@ -34,7 +34,7 @@ std::string ReadAll(const std::wstring& path) {
 
 void Write(const std::wstring& path, const std::string& text) {
   std::uint32_t error = 0;
-  auto file = w::Streams().CreateForWriting(path, error);
+  auto file = w::RealFileStreams().CreateForWriting(path, error);
   ASSERT_TRUE(file) << error;
   ASSERT_TRUE(file->Write(text.data(), text.size(), error)) << error;
   ASSERT_TRUE(file->Close(error)) << error;
@@ -62,7 +62,7 @@ TEST(WorkFolderWin32, TheDescriptorPassedToCreateDirectoryIsSystemAndAdministrat
 // descriptor as given but maps it to Unix mode bits, and reads back owner,
 // SYSTEM and Everyone where the mode allows. Nobody but those may get in.
 TEST(WorkFolderWin32, NoOtherAccountGetsAccessAndTheFolderCannotBeSwapped) {
-  const std::wstring folder = CreateWorkFolder(w::Files());
+  const std::wstring folder = CreateWorkFolder(w::RealFileSystem());
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(Exists(folder));
 
@@ -92,8 +92,8 @@ TEST(WorkFolderWin32, NoOtherAccountGetsAccessAndTheFolderCannotBeSwapped) {
   EXPECT_FALSE(RemoveDirectoryW(folder.c_str()));
   EXPECT_TRUE(Exists(folder));
 
-  w::Files().ReleaseFolder(folder);
-  DeleteFolderRecursive(w::Files(), folder);
+  w::RealFileSystem().ReleaseFolder(folder);
+  DeleteFolderRecursive(w::RealFileSystem(), folder);
   RemoveDirectoryW(folder.c_str());
   EXPECT_FALSE(Exists(folder));
 }
@@ -146,7 +146,7 @@ TEST_F(FreshFilesWin32, AnEarlierAttemptsFileIsReplaced) {
 TEST_F(FreshFilesWin32, SomethingThatCannotBeRemovedIsNotWrittenThrough) {
   ASSERT_TRUE(CreateDirectoryW(Path(L"setup.exe").c_str(), nullptr));
   std::uint32_t error = 0;
-  EXPECT_FALSE(w::Streams().CreateForWriting(Path(L"setup.exe"), error));
+  EXPECT_FALSE(w::RealFileStreams().CreateForWriting(Path(L"setup.exe"), error));
   EXPECT_NE(error, 0u);
   RemoveDirectoryW(Path(L"setup.exe").c_str());
 }

@@ -21,11 +21,11 @@ std::string ExpectedWindows() {
 }
 
 TEST(IdentityWin32, ProgramVersionComesFromTheOwnVersionResource) {
-  EXPECT_EQ(GetProgramVersion(w::System()), VELLAM_VERSION_TEXT);
+  EXPECT_EQ(GetProgramVersion(w::RealSystemInfo()), VELLAM_VERSION_TEXT);
 }
 
 TEST(IdentityWin32, OsVersionFollowsTheWindowsVersionInForce) {
-  const std::string version = GetOsVersion(w::System());
+  const std::string version = GetOsVersion(w::RealSystemInfo());
   if (ExpectedWindows() == "win7") {
     EXPECT_EQ(version, "6.1.7601");
   } else {
@@ -35,13 +35,13 @@ TEST(IdentityWin32, OsVersionFollowsTheWindowsVersionInForce) {
 
 TEST(IdentityWin32, Wow64MatchesTheProcessArchitecture) {
   // A 64-bit process is not under WOW64; a 32-bit one on a 64-bit prefix is.
-  EXPECT_EQ(IsWow64(w::System()), sizeof(void*) == 4);
+  EXPECT_EQ(IsWow64(w::RealSystemInfo()), sizeof(void*) == 4);
 }
 
 TEST(IdentityWin32, DownloadCodeOfThisTestProgramIsEmpty) {
   // win32_config_tests.exe: after the last "_" comes "tests", 5 characters.
-  EXPECT_EQ(GetDownloadCode(w::System()), L"");
-  EXPECT_NE(w::System().OwnExecutablePath().find(L"win32_config_tests"), std::wstring::npos);
+  EXPECT_EQ(GetDownloadCode(w::RealSystemInfo()), L"");
+  EXPECT_NE(w::RealSystemInfo().OwnExecutablePath().find(L"win32_config_tests"), std::wstring::npos);
 }
 
 class MachineGuidWin32 : public ::testing::Test {
@@ -79,23 +79,23 @@ class MachineGuidWin32 : public ::testing::Test {
 
 TEST_F(MachineGuidWin32, ReadsTheValueOfThe64BitView) {
   Store(L"5b0c9a3e-1111-2222-3333-444455556666");
-  EXPECT_EQ(ReadMachineGuid(w::RegistryAccess()), "5b0c9a3e-1111-2222-3333-444455556666");
+  EXPECT_EQ(ReadMachineGuid(w::RealRegistry()), "5b0c9a3e-1111-2222-3333-444455556666");
 }
 
 TEST_F(MachineGuidWin32, MissingValueGivesEmptyText) {
   RegDeleteValueW(key_, L"MachineGuid");
-  EXPECT_EQ(ReadMachineGuid(w::RegistryAccess()), "");
+  EXPECT_EQ(ReadMachineGuid(w::RealRegistry()), "");
 }
 
 TEST(WorkFolderWin32, IsAFreshEmptyFolderInTheTemporaryFolder) {
-  const std::wstring folder = CreateWorkFolder(w::Files());
+  const std::wstring folder = CreateWorkFolder(w::RealFileSystem());
   ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.rfind(w::Files().TempFolder() + L"ISV", 0), 0u);
+  EXPECT_EQ(folder.rfind(w::RealFileSystem().TempFolder() + L"ISV", 0), 0u);
   const DWORD attributes = GetFileAttributesW(folder.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
   // A second call gets another folder.
-  const std::wstring second = CreateWorkFolder(w::Files());
+  const std::wstring second = CreateWorkFolder(w::RealFileSystem());
   EXPECT_NE(second, folder);
   RemoveDirectoryW(folder.c_str());
   RemoveDirectoryW(second.c_str());
@@ -103,8 +103,8 @@ TEST(WorkFolderWin32, IsAFreshEmptyFolderInTheTemporaryFolder) {
 
 TEST(DownloadFolderWin32, IsTheUsersDownloadsFolder) {
   std::wstring downloads;
-  ASSERT_TRUE(w::System().DownloadsFolder(downloads));
-  EXPECT_EQ(FindDlmDownloadFolder(w::System(), w::Files()), downloads);
+  ASSERT_TRUE(w::RealSystemInfo().DownloadsFolder(downloads));
+  EXPECT_EQ(FindDlmDownloadFolder(w::RealSystemInfo(), w::RealFileSystem()), downloads);
   EXPECT_NE(downloads.find(L"Downloads"), std::wstring::npos);
 }
 

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "install/win32/download_manager_win32.h"
+#include "install/download_manager.h"
+#include "install/win32/download_platform_win32.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
@@ -73,8 +74,8 @@ std::shared_ptr<DownloadManager> MakeManager(const std::wstring& work,
   ProductConstants constants;
   constants.wizardName = L"ISV";
   auto settings = std::make_shared<ConfigurationManager>(
-      constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
-                                       w::SystemClock(), w::MessageBoxes()});
+      constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                                       w::RealClock(), w::RealDialogs()});
   // The settings made a private folder of their own; these tests use theirs.
   if (!settings->workFolder.empty()) RemoveDirectoryW(settings->workFolder.c_str());
   settings->workFolder = work;

@@ -72,7 +72,7 @@ class JsonClientWin32 : public ::testing::Test {
   }
 
   std::string diagnostics;  // the lines received, each with a line break
-  HttpJsonClient client{w::WinHttpClient(), w::System(),
+  HttpJsonClient client{w::RealWinHttp(), w::RealSystemInfo(),
                         [this](const std::string& line) { diagnostics += line + "\n"; }};
   std::string response;
   std::uint32_t status = 0;
@@ -149,10 +149,10 @@ TEST_F(JsonClientWin32, UnreachableServerThrows) {
 class CountingClock final : public platform::Clock {
  public:
   std::vector<std::uint32_t> waits;
-  std::int64_t UnixSeconds() override { return w::SystemClock().UnixSeconds(); }
-  std::int64_t UnixMillis() override { return w::SystemClock().UnixMillis(); }
+  std::int64_t UnixSeconds() override { return w::RealClock().UnixSeconds(); }
+  std::int64_t UnixMillis() override { return w::RealClock().UnixMillis(); }
   bool ToLocalTime(std::int64_t seconds, std::tm& local) override {
-    return w::SystemClock().ToLocalTime(seconds, local);
+    return w::RealClock().ToLocalTime(seconds, local);
   }
   void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
 };
@@ -181,7 +181,7 @@ class RenamedExecutable final : public platform::SystemInfo {
   }
 
  private:
-  platform::SystemInfo& real_ = w::System();
+  platform::SystemInfo& real_ = w::RealSystemInfo();
   std::wstring path_;
 };
 
@@ -191,7 +191,7 @@ class ConfigurationRequestWin32 : public JsonClientWin32 {
     if (settings_ && !settings_->workFolder.empty()) RemoveDirectoryW(settings_->workFolder.c_str());
   }
 
-  json Fetch(const std::wstring& url, platform::SystemInfo& system = w::System()) {
+  json Fetch(const std::wstring& url, platform::SystemInfo& system = w::RealSystemInfo()) {
     ProductConstants constants;
     constants.wizardName = L"ISV";
     constants.productId = L"PellioClassic";
@@ -199,13 +199,13 @@ class ConfigurationRequestWin32 : public JsonClientWin32 {
     constants.stubId = L"PellioClassic_VLM";
     constants.configHost = L"localhost";
     settings_ = std::make_shared<ConfigurationManager>(
-        constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
-                                         w::SystemClock(), w::MessageBoxes()});
+        constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                                         w::RealClock(), w::RealDialogs()});
     settings_->configUrl = url;
     settings_->localeName = L"de-DE";
     settings_->publisher = publisher_;
     ApiManager api([this] { return settings_; },
-                   ApiPlatform{client, system, w::TextCodePages(), clock_});
+                   ApiPlatform{client, system, w::RealCodePages(), clock_});
     return api.GetConfiguration();
   }
 

@@ -56,8 +56,8 @@ struct LanguageManagerWin32 : ::testing::Test {
     constants.wizardName = L"ISV";
     constants.productTitle = L"Pellio Classic";
     settings = std::make_unique<ConfigurationManager>(
-        constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
-                                         w::SystemClock(), dialogs});
+        constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                                         w::RealClock(), dialogs});
   }
   void TearDown() override {
     // The settings object made itself a working folder; it is empty.
@@ -66,24 +66,24 @@ struct LanguageManagerWin32 : ::testing::Test {
 
   std::unique_ptr<LanguageManager> Make() {
     return std::make_unique<LanguageManager>(
-        *settings, LanguagePlatform{w::OwnResources(), w::Locales(), dialogs});
+        *settings, LanguagePlatform{w::RealModuleResources(), w::RealLocaleInfo(), dialogs});
   }
 };
 
 TEST_F(LanguageManagerWin32, OwnModuleHoldsEveryLocaleDocumentAndNothingElseUnderThatType) {
   std::vector<int> present;
   for (int id = 100; id <= 125; ++id) {
-    if (w::OwnResources().FindOwnResource(id, L"LOCALE") != 0) present.push_back(id);
+    if (w::RealModuleResources().FindOwnResource(id, L"LOCALE") != 0) present.push_back(id);
   }
   EXPECT_EQ(present, (std::vector<int>{101, 102, 105, 106, 107, 108, 109, 110, 111, 112, 113,
                                        114, 115, 116, 117, 118, 120}));
 
   for (int id : present) {
     SCOPED_TRACE(id);
-    const platform::ResourceHandle resource = w::OwnResources().FindOwnResource(id, L"LOCALE");
+    const platform::ResourceHandle resource = w::RealModuleResources().FindOwnResource(id, L"LOCALE");
     const std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
-    ASSERT_TRUE(w::OwnResources().LoadOwnResource(resource, data, size));
+    ASSERT_TRUE(w::RealModuleResources().LoadOwnResource(resource, data, size));
     ASSERT_NE(data, nullptr);
     const std::string text(reinterpret_cast<const char*>(data), size);
     if (id == 120) {
@@ -92,7 +92,7 @@ TEST_F(LanguageManagerWin32, OwnModuleHoldsEveryLocaleDocumentAndNothingElseUnde
       EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
     }
   }
-  EXPECT_EQ(w::OwnResources().FindOwnResource(101, L"NO_SUCH_TYPE"), 0u);
+  EXPECT_EQ(w::RealModuleResources().FindOwnResource(101, L"NO_SUCH_TYPE"), 0u);
 }
 
 TEST_F(LanguageManagerWin32, EveryLanguageOfBothWizardsLoadsFromTheOwnModule) {
@@ -166,13 +166,13 @@ TEST_F(LanguageManagerWin32, NativeLanguageNamesComeFromTheSystem) {
     EXPECT_EQ(manager->ToLanguageDisplayName(c.locale), c.display) << c.locale;
   }
   std::wstring value;
-  EXPECT_EQ(w::Locales().QueryLocaleInfo(L"qq-ZZ", platform::kLocaleSNativeLanguageName,
+  EXPECT_EQ(w::RealLocaleInfo().QueryLocaleInfo(L"qq-ZZ", platform::kLocaleSNativeLanguageName,
                                          platform::kLocaleNameMaxLength, value),
             0);
   // Too small a buffer fails like the system call.
-  EXPECT_EQ(w::Locales().QueryLocaleInfo(L"pl", platform::kLocaleSNativeLanguageName, 3, value),
+  EXPECT_EQ(w::RealLocaleInfo().QueryLocaleInfo(L"pl", platform::kLocaleSNativeLanguageName, 3, value),
             0);
-  EXPECT_EQ(w::Locales().QueryLocaleInfo(L"pl", platform::kLocaleSNativeLanguageName,
+  EXPECT_EQ(w::RealLocaleInfo().QueryLocaleInfo(L"pl", platform::kLocaleSNativeLanguageName,
                                          platform::kLocaleNameMaxLength, value),
             7);
   EXPECT_EQ(value, L"polski");
@@ -183,7 +183,7 @@ TEST_F(LanguageManagerWin32, NativeLanguageNamesComeFromTheSystem) {
 TEST_F(LanguageManagerWin32, UsersLocaleFollowsTheEnvironment) {
   const std::string expected = Environment("VELLAM_EXPECT_USER_LOCALE");
   std::wstring name;
-  const int written = w::Locales().UserDefaultLocaleName(platform::kLocaleNameMaxLength, name);
+  const int written = w::RealLocaleInfo().UserDefaultLocaleName(platform::kLocaleNameMaxLength, name);
   ASSERT_GT(written, 0);
   EXPECT_EQ(written, static_cast<int>(name.size()) + 1);
   if (expected.empty()) GTEST_SKIP() << "user locale " << std::string(name.begin(), name.end());

@@ -19,7 +19,8 @@
 #include "config/configuration_manager.h"
 #include "config/package.h"
 #include "events/events.h"
-#include "install/win32/download_manager_win32.h"
+#include "install/download_manager.h"
+#include "install/win32/download_platform_win32.h"
 #include "platform/win32/gdiplus_session.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
@@ -99,8 +100,8 @@ class PackageWin32 : public ::testing::Test {
     constants.productTitle = L"Pellio Classic";
     constants.configHost = L"localhost";
     settings = std::make_shared<ConfigurationManager>(
-        constants, ConfigurationPlatform{w::Files(), w::System(), w::RegistryAccess(),
-                                         w::SystemClock(), w::MessageBoxes()});
+        constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(), w::RealRegistry(),
+                                         w::RealClock(), w::RealDialogs()});
     // The settings made a private folder of their own; these tests need none.
     if (!settings->workFolder.empty()) RemoveDirectoryW(settings->workFolder.c_str());
     downloads = std::make_shared<DownloadManager>(settings, Win32DownloadPlatform());
@@ -109,8 +110,8 @@ class PackageWin32 : public ::testing::Test {
 
   std::shared_ptr<PackageServices> MakeServices(JsonSender& sender) {
     return std::make_shared<PackageServices>(PackageServices{
-        *settings, w::System(), w::TextCodePages(), w::CryptoApi(), w::SystemClock(),
-        w::RegistryAccess(), sender, [this](std::uint32_t ms) { pauses.Add(ms); }, downloads.get(),
+        *settings, w::RealSystemInfo(), w::RealCodePages(), w::RealCrypto(), w::RealClock(),
+        w::RealRegistry(), sender, [this](std::uint32_t ms) { pauses.Add(ms); }, downloads.get(),
         &DecodePicture});
   }
 
@@ -118,7 +119,7 @@ class PackageWin32 : public ::testing::Test {
     json offer = {{"ad", {{"f", "feed-w"}, {"o", offerId}}},
                   {"ps", {{"i", productId}, {"dn", "Offer"}, {"u", "https://localhost/f/x"}}}};
     return std::make_shared<Package>(
-        services, EventTemplate(*settings, w::System(), w::TextCodePages()), offer, false, "", 0);
+        services, EventTemplate(*settings, w::RealSystemInfo(), w::RealCodePages()), offer, false, "", 0);
   }
 
   // Replaces the server's scenario (and restarts its attempt counts).
@@ -130,7 +131,7 @@ class PackageWin32 : public ::testing::Test {
     ASSERT_EQ(status, 200u) << response;
   }
 
-  HttpJsonClient client{w::WinHttpClient(), w::System()};
+  HttpJsonClient client{w::RealWinHttp(), w::RealSystemInfo()};
   PauseLog pauses;
   std::shared_ptr<ConfigurationManager> settings;
   std::shared_ptr<DownloadManager> downloads;
@@ -214,7 +215,7 @@ TEST_F(PackageWin32, ClosingReportsEveryShownOfferAndTheMainProduct) {
   Scenario(json::object());
   settings->shownOffers = {Offer("closing-a", "NimbusBackup"), Offer("closing-b", "QuillNotes")};
   settings->mainPackage =
-      std::make_shared<Package>(services, EventTemplate(*settings, w::System(), w::TextCodePages()),
+      std::make_shared<Package>(services, EventTemplate(*settings, w::RealSystemInfo(), w::RealCodePages()),
                                 true, 0, L"PellioClassic", L"", L"Pellio Classic", L"");
   ReportClosing(*settings);
   for (const char* id : {"closing-a", "closing-b", "Pellio Classic"}) {

@@ -13,7 +13,8 @@
 #include <thread>
 
 #include "app/win32/singletons.h"
-#include "install/win32/download_manager_win32.h"
+#include "install/download_manager.h"
+#include "install/win32/download_platform_win32.h"
 #include "install/win32/window_progress_sink.h"
 #include "pages/loading_page.h"
 #include "pages_support.h"
@@ -45,7 +46,7 @@ class LateCompletion : public ::testing::Test {
     auto page = std::make_unique<LoadingPage>(
         std::make_shared<LanguageManager>(
             *GetConfigurationManager(),
-            LanguagePlatform{w::OwnResources(), w::Locales(), w::MessageBoxes()}),
+            LanguagePlatform{w::RealModuleResources(), w::RealLocaleInfo(), w::RealDialogs()}),
         host_);
     EXPECT_TRUE(page->Create(host_));
     return page;
@@ -183,7 +184,7 @@ ShownBox RaiseFromWorker(const std::wstring& caption) {
   std::atomic<DWORD> id{0};
   std::thread worker([&] {
     id = GetCurrentThreadId();
-    w::MessageBoxes().ShowMessage(L"Failed to find resource with id: 1", caption, platform::kMbOk);
+    w::RealDialogs().ShowMessage(L"Failed to find resource with id: 1", caption, platform::kMbOk);
     done = true;
   });
   ShownBox shown;

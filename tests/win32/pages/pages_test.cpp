@@ -22,7 +22,7 @@ namespace w = platform::win32;
 
 std::shared_ptr<LanguageManager> MakeLanguageManager() {
   return std::make_shared<LanguageManager>(
-      *GetConfigurationManager(), LanguagePlatform{w::OwnResources(), w::Locales(), w::MessageBoxes()});
+      *GetConfigurationManager(), LanguagePlatform{w::RealModuleResources(), w::RealLocaleInfo(), w::RealDialogs()});
 }
 
 using PageMaker = std::function<std::unique_ptr<IPage>(const SharedLanguageManager&, HWND)>;
@@ -118,7 +118,7 @@ class PageHost : public ::testing::Test {
     pages_.push_back(entry.make(languageManager_, host_));
     IPage& page = *pages_.back();
     EXPECT_TRUE(page.Create(host_)) << entry.label;
-    page.SetBackgroundColor(settings_->pageColour);
+    page.SetBackgroundColour(settings_->pageColour);
     return page;
   }
 

@@ -39,7 +39,7 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 constexpr bool kWow64 = sizeof(void*) == 4;
 
 TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
-  const PathMacroTable table = BuildPathMacroTable(w::System());
+  const PathMacroTable table = BuildPathMacroTable(w::RealSystemInfo());
   ASSERT_EQ(table.size(), kWow64 ? 6u : 5u) << "commonpf64 under WOW64 only";
   EXPECT_EQ(table[0], (std::pair<std::wstring, std::wstring>{
                           L"commonpf", kWow64 ? L"{commonpf64}" : L"{commonpf32}"}));
@@ -84,29 +84,29 @@ TEST(PathMacrosWin32, ResolveToThePrefixFolders) {
 TEST(PathMacrosWin32, TheNativeProgramFilesComesFromProgramW6432) {
   // What a 32-bit installer on this prefix reads for "commonpf64".
   wchar_t buffer[260] = {};
-  const std::uint32_t length = w::System().ReadEnvironmentVariable(L"ProgramW6432", buffer, 260);
+  const std::uint32_t length = w::RealSystemInfo().ReadEnvironmentVariable(L"ProgramW6432", buffer, 260);
   ASSERT_GT(length, 0u);
   ASSERT_LT(length, 260u);
   EXPECT_TRUE(IsFolder(buffer));
   std::wstring x86;
-  ASSERT_TRUE(w::System().KnownFolder(platform::kFolderIdProgramFilesX86, x86));
+  ASSERT_TRUE(w::RealSystemInfo().KnownFolder(platform::kFolderIdProgramFilesX86, x86));
   EXPECT_FALSE(SameFolder(buffer, x86));
 }
 
 TEST(PathMacrosWin32, EnvironmentValuesAnswerAsTheFakeDoes) {
   ASSERT_TRUE(SetEnvironmentVariableW(L"VELLAM_TEST_VALUE", L"abcdef"));
   wchar_t buffer[8] = {};
-  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 8), 6u);
+  EXPECT_EQ(w::RealSystemInfo().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 8), 6u);
   EXPECT_STREQ(buffer, L"abcdef");
-  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 6), 7u);
-  EXPECT_EQ(w::System().ReadEnvironmentVariable(L"VELLAM_TEST_UNSET", buffer, 8), 0u);
+  EXPECT_EQ(w::RealSystemInfo().ReadEnvironmentVariable(L"VELLAM_TEST_VALUE", buffer, 6), 7u);
+  EXPECT_EQ(w::RealSystemInfo().ReadEnvironmentVariable(L"VELLAM_TEST_UNSET", buffer, 8), 0u);
   SetEnvironmentVariableW(L"VELLAM_TEST_VALUE", nullptr);
 }
 
 TEST(PathMacrosWin32, AnUnknownFolderIsNotRead) {
   const platform::KnownFolderId unknown{0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
   std::wstring path = L"unchanged";
-  EXPECT_FALSE(w::System().KnownFolder(unknown, path));
+  EXPECT_FALSE(w::RealSystemInfo().KnownFolder(unknown, path));
   EXPECT_EQ(path, L"unchanged");
 }
 
@@ -115,14 +115,14 @@ TEST(PathMacrosWin32, TheSettingsBuildTheTableOnceForAllThreads) {
   constants.wizardName = L"ISV";
   constants.productExePath = L"{commonappdata}\\Pellio\\Pellio.exe";
   constants.configHost = L"localhost";
-  ConfigurationManager settings(constants, ConfigurationPlatform{w::Files(), w::System(),
-                                                                 w::RegistryAccess(),
-                                                                 w::SystemClock(), w::MessageBoxes()});
+  ConfigurationManager settings(constants, ConfigurationPlatform{w::RealFileSystem(), w::RealSystemInfo(),
+                                                                 w::RealRegistry(),
+                                                                 w::RealClock(), w::RealDialogs()});
   std::vector<PathMacroTable> seen(4);
   std::vector<std::thread> threads;
   for (auto& table : seen) threads.emplace_back([&] { table = settings.GetPathMacros(); });
   for (auto& thread : threads) thread.join();
-  for (const auto& table : seen) EXPECT_EQ(table, BuildPathMacroTable(w::System()));
+  for (const auto& table : seen) EXPECT_EQ(table, BuildPathMacroTable(w::RealSystemInfo()));
   EXPECT_TRUE(SameFolder(ExpandPathMacros(settings.productExePath, seen[0]),
                          Environment(L"APPDATA") + L"\\Pellio\\Pellio.exe"));
   if (!settings.workFolder.empty()) RemoveDirectoryW(settings.workFolder.c_str());

@@ -38,7 +38,7 @@ class WineSandbox {
   const std::wstring name;
   const bool wow64 = kThirtyTwoBit;
 
-  platform::Registry& Registry() { return platform::win32::RegistryAccess(); }
+  platform::Registry& Registry() { return platform::win32::RealRegistry(); }
 
   void CreateKey(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t view) {
     RegCloseKey(Create(root, subKey, view));
