@@ -30,6 +30,8 @@ function(vellam_add_windows_program target)
     set(installer_parts ${PROJECT_SOURCE_DIR}/src/app/win32/built_in_constants.cpp ${rc_sources})
   endif()
   add_executable(${target} ${kind} ${arg_SOURCES} ${installer_parts})
+  # The platform headers (the owners of system handles) serve every program.
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   if(arg_WIZARD)
     set(generated ${CMAKE_BINARY_DIR}/generated/${arg_WIZARD})
     vellam_generate_build_config(${arg_WIZARD} ${generated})

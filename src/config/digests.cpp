@@ -109,24 +109,6 @@ class Sha256 {
   std::uint64_t bitLength_ = 0;
 };
 
-// Owns the CryptoAPI handles of one digest so every exit releases them.
-class Md5Handles {
- public:
-  explicit Md5Handles(platform::Crypto& crypto) : crypto_(crypto) {}
-  ~Md5Handles() {
-    if (hash_) crypto_.DestroyHash(hash_);
-    if (provider_) crypto_.ReleaseContext(provider_, 0);
-  }
-  Md5Handles(const Md5Handles&) = delete;
-  Md5Handles& operator=(const Md5Handles&) = delete;
-
-  platform::CryptProvider provider_ = 0;
-  platform::CryptHash hash_ = 0;
-
- private:
-  platform::Crypto& crypto_;
-};
-
 }  // namespace
 
 std::string Sha256Hex(const std::string& text) {
@@ -143,23 +125,26 @@ std::string Md5Hex(platform::Crypto& crypto, platform::CodePages& codePages,
     if (!codePages.FromWide(platform::kCpThreadAcp, text, bytes)) {
       throw std::runtime_error("WideCharToMultiByte failed");
     }
-    Md5Handles handles(crypto);
-    if (!crypto.AcquireContext(handles.provider_, nullptr, nullptr, platform::kProvRsaFull,
+    platform::CryptProvider madeProvider = 0;
+    if (!crypto.AcquireContext(madeProvider, nullptr, nullptr, platform::kProvRsaFull,
                                platform::kCryptVerifyContext)) {
-      handles.provider_ = 0;
       throw std::runtime_error("CryptAcquireContext failed");
     }
-    if (!crypto.CreateHash(handles.provider_, platform::kCalgMd5, 0, 0, handles.hash_)) {
-      handles.hash_ = 0;
+    const platform::ScopedCryptProvider provider(madeProvider,
+                                                 platform::CryptProviderTraits{&crypto});
+    platform::CryptHash madeHash = 0;
+    if (!crypto.CreateHash(provider.get(), platform::kCalgMd5, 0, 0, madeHash)) {
       throw std::runtime_error("CryptCreateHash failed");
     }
-    if (!crypto.HashData(handles.hash_, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+    // Declared after the provider, so destroyed before it.
+    const platform::ScopedCryptHash hash(madeHash, platform::CryptHashTraits{&crypto});
+    if (!crypto.HashData(hash.get(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
                          static_cast<std::uint32_t>(bytes.size()), 0)) {
       throw std::runtime_error("CryptHashData failed");
     }
     std::uint8_t digest[16] = {};
     std::uint32_t length = sizeof digest;
-    if (!crypto.GetHashParam(handles.hash_, platform::kHpHashVal, digest, length, 0) ||
+    if (!crypto.GetHashParam(hash.get(), platform::kHpHashVal, digest, length, 0) ||
         length != sizeof digest) {
       throw std::runtime_error("CryptGetHashParam failed");
     }

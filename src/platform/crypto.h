@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/scoped_resource.h"
+
 namespace platform {
 
 using CryptProvider = std::uintptr_t;  // HCRYPTPROV
@@ -32,5 +34,21 @@ class Crypto {
   virtual bool DestroyHash(CryptHash hash) = 0;
   virtual bool ReleaseContext(CryptProvider provider, std::uint32_t flags) = 0;
 };
+
+// Destroys a hash / releases a provider through the interface that made it.
+struct CryptHashTraits {
+  using Handle = CryptHash;
+  Crypto* crypto = nullptr;
+  static Handle Invalid() { return 0; }
+  bool Free(Handle hash) const { return crypto->DestroyHash(hash); }
+};
+struct CryptProviderTraits {
+  using Handle = CryptProvider;
+  Crypto* crypto = nullptr;
+  static Handle Invalid() { return 0; }
+  bool Free(Handle provider) const { return crypto->ReleaseContext(provider, 0); }
+};
+using ScopedCryptHash = ScopedResource<CryptHashTraits>;
+using ScopedCryptProvider = ScopedResource<CryptProviderTraits>;
 
 }  // namespace platform

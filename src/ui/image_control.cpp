@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -71,21 +72,16 @@ unsigned DecodedPicture::Height() const {
 SharedPicture DecodePicture(const std::uint8_t* data, std::size_t size) {
   const GdiplusApi& gdiplus = Gdiplus();
   if (!gdiplus.complete() || !data || size == 0) return {};
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  platform::win32::ScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
   if (!block) return {};
-  void* bytes = GlobalLock(block);
-  if (!bytes) {
-    GlobalFree(block);
-    return {};
-  }
+  void* bytes = GlobalLock(block.get());
+  if (!bytes) return {};
   std::memcpy(bytes, data, size);
-  GlobalUnlock(block);
-  // The stream frees the block when its last reference goes.
+  GlobalUnlock(block.get());
   IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
-    GlobalFree(block);
-    return {};
-  }
+  if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &stream)) || !stream) return {};
+  // The stream frees the block when its last reference goes.
+  block.release();
   void* bitmap = nullptr;
   const GpStatus status = gdiplus.createBitmapFromStream(stream, &bitmap);
   stream->Release();  // the bitmap holds its own reference

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
+
 namespace ui {
 namespace {
 
@@ -38,14 +40,13 @@ HFONT LinkButton::LinkFont() {
 
 void LinkButton::SizeToContent() {
   if (!hwnd()) return;
-  HDC dc = GetDC(hwnd());
-  HGDIOBJ old = SelectObject(dc, LinkFont());
+  const platform::win32::ScopedWindowDc dc = platform::win32::WindowDc(hwnd());
+  HGDIOBJ old = SelectObject(dc.get(), LinkFont());
   const std::wstring caption = Caption();
   RECT text{0, 0, 0, 0};
-  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+  DrawTextW(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text,
             DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd(), dc);
+  SelectObject(dc.get(), old);
   // One pixel each side for the focus rectangle.
   SetWindowPos(hwnd(), nullptr, 0, 0, text.right + 2, text.bottom + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -24,6 +24,7 @@
 #include "app/win32/vellam_dlg.h"
 #include "pages/page_factory.h"
 #include "platform/win32/gdiplus_session.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/resource_ids.h"
@@ -99,7 +100,9 @@ class CPageGallery : public CVellamDlg {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   platform::win32::RestrictDllSearchToSystem32();
   int count = 0;
-  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const platform::win32::ScopedLocalMemory<wchar_t**> argumentList(
+      CommandLineToArgvW(GetCommandLineW(), &count));
+  wchar_t** arguments = argumentList.get();
   const bool dlm = arguments && count > 1 && std::wstring(arguments[1]) == L"DLM";
 
   using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);

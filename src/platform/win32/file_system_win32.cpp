@@ -73,13 +73,12 @@ class Win32FileSystem final : public FileSystem {
   bool FindEntries(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
     entries.clear();
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    const ScopedFind search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search) return false;
     do {
       entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                          (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return true;
   }
 

@@ -5,26 +5,22 @@
 namespace platform::win32 {
 
 SecurityDescriptor::SecurityDescriptor(const std::wstring& sddl) {
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                            &descriptor_, nullptr)) {
-    descriptor_ = nullptr;
+  PSECURITY_DESCRIPTOR made = nullptr;
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &made,
+                                                           nullptr)) {
+    descriptor_.reset(made);
   }
-}
-
-SecurityDescriptor::~SecurityDescriptor() {
-  if (descriptor_) LocalFree(descriptor_);
 }
 
 std::wstring SecurityDescriptor::DaclAsSddl() const {
   if (!descriptor_) return {};
   wchar_t* text = nullptr;
   if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(
-          descriptor_, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+          descriptor_.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
     return {};
   }
-  std::wstring result = text;
-  LocalFree(text);
-  return result;
+  const ScopedLocalMemory<wchar_t*> owned(text);
+  return text;
 }
 
 DWORD CreatePrivateFolder(const std::wstring& path, const std::wstring& sddl, ScopedFile& held) {

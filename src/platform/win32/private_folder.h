@@ -15,17 +15,14 @@ namespace platform::win32 {
 class SecurityDescriptor {
  public:
   explicit SecurityDescriptor(const std::wstring& sddl);
-  ~SecurityDescriptor();
-  SecurityDescriptor(const SecurityDescriptor&) = delete;
-  SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
 
-  PSECURITY_DESCRIPTOR get() const { return descriptor_; }
+  PSECURITY_DESCRIPTOR get() const { return descriptor_.get(); }
   // The descriptor's DACL written back as SDDL text (what the system made of
   // the text); empty when there is none.
   std::wstring DaclAsSddl() const;
 
  private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  ScopedLocalMemory<PSECURITY_DESCRIPTOR> descriptor_;
 };
 
 // CreateDirectoryW with the descriptor of `sddl`, then opens the new folder

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
@@ -15,9 +16,8 @@ class Win32SystemMessages final : public SystemMessages {
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) LocalFree(buffer);
-    return text;
+    const ScopedLocalMemory<wchar_t*> owned(buffer);
+    return length && buffer ? std::wstring(buffer, length) : std::wstring();
   }
 };
 

@@ -277,7 +277,9 @@ int HoldFile(const wchar_t* path, const wchar_t* tag) {
 
 int main(int argc, char** argv) {
   int count = 0;
-  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const platform::win32::ScopedLocalMemory<wchar_t**> argumentList(
+      CommandLineToArgvW(GetCommandLineW(), &count));
+  wchar_t** arguments = argumentList.get();
   if (arguments && count == 4 && std::wstring(arguments[1]) == L"--hold") {
     return HoldFile(arguments[2], arguments[3]);
   }
