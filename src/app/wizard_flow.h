@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
+class ConfigurationManager;
 class Package;
 
 enum class ButtonType : int { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5, SkipAll = 6 };
@@ -22,12 +24,28 @@ struct FlowAction {
   enum class Kind { None, ShowPage, EndWizard };
   Kind kind = Kind::None;
   size_t page = 0;  // for ShowPage
+  // Next on the language page, the first time: the dialog makes a new main
+  // product package and reports event 1 for it before showing the page.
+  bool startMainProduct = false;
 };
+
+// The reasons an offer page is jumped over, reported with event 2.
+constexpr const char* kSkipAllClicked = "SKIP ALL CLICKED";
+constexpr const char* kSkippedBecauseOfEarlierDecline = "SKIPPED BECAUSE OF EARLIER DECLINE";
+constexpr const char* kExceededMaxOffersInFlow = "EXCEEDED MAX NUMBER OF OFFERS IN FLOW";
+constexpr const char* kSkipAllAfterDeclineDeclined = "SKIP ALL AFTER DECLINE OFFER DECLINED";
+
+// Sends event 2 with {"13": reason} for a skipped offer (the dialog's does;
+// tests record).
+using SkippedOfferReport = std::function<void(Package& offer, const char* reason)>;
 
 class WizardFlow {
  public:
   // Appends a navigable page; the dialog keeps its windows in the same order.
-  void AddPage(CloseBox closeBox) { pages_.push_back(closeBox); }
+  // An offer page shows offers[offerIndex] and may be jumped over.
+  void AddPage(CloseBox closeBox, bool offerPage = false) {
+    pages_.push_back({closeBox, offerPage});
+  }
   size_t pageCount() const { return pages_.size(); }
   size_t currentPage() const { return current_; }
   bool CurrentPageValid() const { return current_ < pages_.size(); }
@@ -37,7 +55,19 @@ class WizardFlow {
   // The close-box effect of the page at `index` (Unchanged when out of range).
   CloseBox CloseBoxOf(size_t index) const;
 
-  FlowAction OnButton(ButtonType button) const;
+  // What `button` does; Accept, Decline and Skip All also jump over the
+  // offer pages that must not be shown, reporting each through `report`.
+  // Reads and changes the settings' declined flag, extra offer allowance and
+  // max offers.
+  FlowAction OnButton(ButtonType button, ConfigurationManager& settings,
+                      const SkippedOfferReport& report);
+
+  // How many offer pages after the current one are jumped over; advances
+  // offerIndex past each one it looks at.
+  size_t CountSkippedOffers(ConfigurationManager& settings, const SkippedOfferReport& report);
+  bool ShouldSkipRemainingOffers() const {
+    return skipAllClicked || offerLimitReached || declineSkipsAll;
+  }
 
   // The locale key of the close question, or null when closing goes ahead
   // without one (after an error, or on the last page once loading is done).
@@ -58,7 +88,13 @@ class WizardFlow {
   bool offerLimitReached = false;
 
  private:
-  std::vector<CloseBox> pages_;
+  struct PageEntry {
+    CloseBox closeBox;
+    bool offerPage;
+  };
+  FlowAction ShowAfterSkipped(ConfigurationManager& settings, const SkippedOfferReport& report);
+
+  std::vector<PageEntry> pages_;
   size_t current_ = 0;
   bool errorShown_ = false;
   bool busy_ = false;

@@ -45,6 +45,8 @@ class IPage : public ui::Dialog, public LocalizedPage {
   virtual std::wstring GetPageName() const = 0;
   // What showing this page does to the wizard's close box.
   virtual CloseBox closeBox() const { return CloseBox::Unchanged; }
+  // An offer page: the flow may jump over it.
+  virtual bool isOfferPage() const { return false; }
 
   const std::vector<TextBinding>& textBindings() const { return textBindings_; }
 

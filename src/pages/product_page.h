@@ -16,6 +16,7 @@ class ProductPage final : public CallbackPage {
       : CallbackPage(std::move(languageManager), IDD_PRODUCT, parent), offer_(std::move(offer)) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"ProductPage"; }
+  bool isOfferPage() const override { return true; }
   const std::shared_ptr<Package>& offer() const { return offer_; }
 
  protected:

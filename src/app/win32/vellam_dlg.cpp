@@ -150,7 +150,7 @@ void CVellamDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& recta
   page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
     ShowErrorPage(title, text);
   });
-  flow_.AddPage(page->closeBox());
+  flow_.AddPage(page->closeBox(), page->isOfferPage());
   pages_.push_back(std::move(page));
 }
 
@@ -201,7 +201,10 @@ bool CVellamDlg::SystemMenuHasClose() const {
 }
 
 void CVellamDlg::OnButtonPressed(ButtonType button) {
-  const FlowAction action = flow_.OnButton(button);
+  const FlowAction action =
+      flow_.OnButton(button, *settings_, [](Package& offer, const char* reason) {
+        offer.ReportEventW(2, nlohmann::json{{"13", reason}});
+      });
   switch (action.kind) {
     case FlowAction::Kind::ShowPage:
       NavigateToPage(action.page);
