@@ -13,6 +13,35 @@ set(VELLAM_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/tests/wine-prefix ${VELLAM_PREFIX})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 600)
 
+set(VELLAM_DEVSERVER "" CACHE FILEPATH
+    "Reference server for the Wine tests (default: build/native/vellam-devserver)")
+
+# A suite that talks to the reference server over real TLS: each run starts
+# it (tools/devserver/serve holds the port lock meanwhile, so a run may wait
+# for another's) with the area's scenario.json where there is one, logging to
+# its own folder, in a prefix that trusts the test CA. An area's ctest.cmake
+# calls it.
+function(vellam_add_server_suite target area_dir)
+  set(server_args)
+  if(VELLAM_DEVSERVER)
+    list(APPEND server_args --server ${VELLAM_DEVSERVER})
+  endif()
+  if(EXISTS ${area_dir}/scenario.json)
+    list(APPEND server_args --scenario ${area_dir}/scenario.json)
+  endif()
+  foreach(windows win10 win7)
+    set(name ${target}_${windows})
+    add_test(NAME ${name}
+             COMMAND env VELLAM_WINDOWS=${windows}
+                     ${PROJECT_SOURCE_DIR}/tools/devserver/serve ${server_args}
+                     --logs ${CMAKE_BINARY_DIR}/devserver/${name}
+                     run ${VELLAM_WINE_RUN} ${VELLAM_PREFIX} $<TARGET_FILE:${target}>
+                     --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine_prefix;wine_ca"
+                         RESOURCE_LOCK devserver_ports TIMEOUT 900)
+  endforeach()
+endfunction()
+
 file(GLOB win32_test_areas LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tests/win32/*)
 foreach(area_dir ${win32_test_areas})
   if(NOT IS_DIRECTORY ${area_dir})

@@ -25,6 +25,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/scripted_web.h"
 #include "install/download_manager.h"
+#include "../../shared/pause_log.h"
 
 // The analytics server as the senders see it: answers in turn (the last
 // repeats), each a status or a thrown VellamException (network failure).
@@ -88,22 +89,6 @@ class ScriptedSender : public JsonSender {
   std::vector<Call> calls_;
 };
 
-// The pauses senders asked for, from any thread; nobody really waits.
-class PauseLog {
- public:
-  void Add(std::uint32_t milliseconds) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    pauses_.push_back(milliseconds);
-  }
-  std::vector<std::uint32_t> All() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pauses_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::uint32_t> pauses_;
-};
 
 // A stand-in decoder: remembers the bytes and hands out a marker picture
 // (DecodedPicture is the Win32 side's; only its identity matters here).

@@ -25,6 +25,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
 #include "ui/image_control.h"
+#include "../../shared/pause_log.h"
 
 namespace {
 
@@ -70,22 +71,6 @@ std::vector<json> ReportsFor(const std::string& offerId) {
 }
 
 std::size_t RefusedReports() { return ServerLog("rejected-events.jsonl").size(); }
-
-class PauseLog {
- public:
-  void Add(std::uint32_t milliseconds) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    pauses_.push_back(milliseconds);
-  }
-  std::vector<std::uint32_t> All() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pauses_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::uint32_t> pauses_;
-};
 
 class PackageWin32 : public ::testing::Test {
  protected:
