@@ -19,7 +19,7 @@ class FakeReadableFile : public platform::ReadableFile {
     read = 0;
     if (offset < content_.size()) {
       read = std::min<std::uint64_t>(size, content_.size() - offset);
-      std::memcpy(buffer, content_.data() + offset, read);
+      if (read > 0) std::memcpy(buffer, content_.data() + offset, read);
     }
     counter_ += read;
     return true;
