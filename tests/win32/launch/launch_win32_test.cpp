@@ -199,6 +199,22 @@ TEST_F(Launch, AZipIsUnpackedAndItsFirstTopLevelExecutableStarted) {
   EXPECT_EQ(PrepareInstaller(files_, zip, kArchiveZip, work_), work_ + L"\\pack-2\\setup.exe");
 }
 
+TEST_F(Launch, TheBuiltInExtractorUnpacksAZipFromAnotherWriter) {
+  const std::wstring zip = Archive(L"pack.zip");
+  const std::wstring folder = work_ + L"\\built in";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  // Something already at an entry's path is replaced, never written into.
+  WriteBytes(folder + L"\\readme.txt", std::string(100000, 'o'));
+  const ZipPlatform zipPlatform{w::Readers(), w::Streams(), w::Files()};
+  EXPECT_EQ(ExtractZip(zipPlatform, zip, folder), ZipStatus::kExtracted);
+  EXPECT_EQ(ReadBytes(folder + L"\\readme.txt"), "Read me first.\r\n");
+  EXPECT_EQ(ReadBytes(folder + L"\\setup.exe"), ReadBytes(child_));
+  EXPECT_EQ(ReadBytes(folder + L"\\tools\\helper.exe"), ReadBytes(child_));
+  EXPECT_EQ(ExtractZip(zipPlatform, Archive(L"escape.zip"), folder), ZipStatus::kUnsafeName);
+  EXPECT_FALSE(Exists(work_ + L"\\escaped.exe"));
+  EXPECT_EQ(ExtractZip(zipPlatform, Archive(L"pack.7z"), folder), ZipStatus::kCorrupt);
+}
+
 // Whatever the system's shell offers, an archive it cannot open is no success.
 TEST_F(Launch, TheShellReportsNoSuccessForWhatItCannotOpen) {
   EXPECT_FALSE(w::ShellZip().ExtractZipWithShell(work_ + L"\\missing.zip", work_));
