@@ -85,7 +85,8 @@ class Extraction {
   bool FindEnd(std::uint64_t& position, std::vector<unsigned char>& record) {
     const std::uint64_t size = archive_.Size();
     if (size < kEndSize) return false;
-    const std::uint64_t tailSize = size < kEndSize + kMaxCommentSize ? size : kEndSize + kMaxCommentSize;
+    const std::uint64_t tailSize =
+        size < kEndSize + kMaxCommentSize ? size : kEndSize + kMaxCommentSize;
     std::vector<unsigned char> tail(static_cast<std::size_t>(tailSize));
     if (!ReadExactly(archive_, size - tailSize, tail.data(), tail.size())) return false;
     for (std::size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
@@ -142,7 +143,8 @@ class Extraction {
       const std::uint32_t attributes = Read32(header + 38);
       entry.localOffset = Read32(header + 42);
       if (directory.size() - at - kCentralHeaderSize < variableLength) return ZipStatus::kCorrupt;
-      const std::string name(reinterpret_cast<const char*>(header + kCentralHeaderSize), nameLength);
+      const std::string name(reinterpret_cast<const char*>(header + kCentralHeaderSize),
+                             nameLength);
       at += kCentralHeaderSize + variableLength;
 
       if (flags & (kFlagEncrypted | kFlagStrongEncryption | kFlagMaskedHeader)) {
@@ -201,7 +203,8 @@ class Extraction {
   }
 
   ZipStatus Write(const Entry& entry) {
-    const std::size_t folders = entry.path.isFolder ? entry.path.parts.size() : entry.path.parts.size() - 1;
+    const std::size_t parts = entry.path.parts.size();
+    const std::size_t folders = entry.path.isFolder ? parts : parts - 1;
     std::wstring path;
     for (std::size_t i = 1; i <= folders; ++i) {
       PathOf(entry.path.parts, i, path);
@@ -213,12 +216,14 @@ class Extraction {
     if (!ReadExactly(archive_, entry.localOffset, local, sizeof local)) return ZipStatus::kCorrupt;
     if (Read32(local) != kLocalHeaderSignature) return ZipStatus::kCorrupt;
     const std::uint64_t dataStart =
-        std::uint64_t{entry.localOffset} + kLocalHeaderSize + Read16(local + 26) + Read16(local + 28);
+        std::uint64_t{entry.localOffset} + kLocalHeaderSize + Read16(local + 26) +
+        Read16(local + 28);
     if (dataStart + entry.compressedSize > directoryOffset_) return ZipStatus::kCorrupt;
 
     PathOf(entry.path.parts, entry.path.parts.size(), path);
     std::uint32_t error = 0;
-    const std::unique_ptr<platform::WritableFile> file = platform_.streams.CreateForWriting(path, error);
+    const std::unique_ptr<platform::WritableFile> file =
+        platform_.streams.CreateForWriting(path, error);
     if (!file) return ZipStatus::kWriteFailed;
     const ZipStatus status = entry.method == kMethodStored ? Copy(entry, dataStart, *file)
                                                            : Inflate(entry, dataStart, *file);
@@ -292,7 +297,8 @@ class Extraction {
 ZipStatus ExtractZip(const ZipPlatform& platform, const std::wstring& archive,
                      const std::wstring& destination, std::uint64_t maxTotalBytes) {
   std::uint32_t error = 0;
-  const std::unique_ptr<platform::ReadableFile> file = platform.readers.OpenForReading(archive, error);
+  const std::unique_ptr<platform::ReadableFile> file =
+      platform.readers.OpenForReading(archive, error);
   if (!file) return ZipStatus::kCannotOpen;
   return Extraction(platform, *file, destination).Run(maxTotalBytes);
 }

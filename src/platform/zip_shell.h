@@ -14,7 +14,8 @@ class ZipShell {
   // True only when the shell opened the archive as a folder, found at least
   // one item and the copy call succeeded; false when the system has no ZIP
   // folder (Wine) or anything fails, so the caller can unpack it itself.
-  virtual bool ExtractZipWithShell(const std::wstring& archive, const std::wstring& destination) = 0;
+  virtual bool ExtractZipWithShell(const std::wstring& archive,
+                                   const std::wstring& destination) = 0;
 };
 
 }  // namespace platform

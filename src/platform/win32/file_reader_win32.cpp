@@ -58,7 +58,8 @@ class Win32FileReaders final : public FileReaders {
       error = GetLastError();
       return nullptr;
     }
-    return std::make_unique<Win32ReadableFile>(std::move(file), static_cast<std::uint64_t>(size.QuadPart));
+    return std::make_unique<Win32ReadableFile>(std::move(file),
+                                               static_cast<std::uint64_t>(size.QuadPart));
   }
 };
 

@@ -4,8 +4,8 @@
 
 namespace platform::win32 {
 
-static_assert(kInfinite == INFINITE && kWaitObject0 == WAIT_OBJECT_0 && kWaitFailed == WAIT_FAILED &&
-              kStillActive == STILL_ACTIVE);
+static_assert(kInfinite == INFINITE && kWaitObject0 == WAIT_OBJECT_0 &&
+              kWaitFailed == WAIT_FAILED && kStillActive == STILL_ACTIVE);
 
 namespace {
 
@@ -17,8 +17,9 @@ class Win32Processes final : public Processes {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(applicationName, commandLine, nullptr, nullptr, inheritHandles ? TRUE : FALSE,
-                          creationFlags, nullptr, currentDirectory, &startup, &started)) {
+    if (!::CreateProcessW(applicationName, commandLine, nullptr, nullptr,
+                          inheritHandles ? TRUE : FALSE, creationFlags, nullptr, currentDirectory,
+                          &startup, &started)) {
       return false;
     }
     information.process = started.hProcess;

@@ -14,14 +14,18 @@ namespace {
 
 // Shell.Application and the interfaces used, spelt out here so that no
 // GUID library is linked for them.
-constexpr CLSID kClsidShell = {0x13709620, 0xC279, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr IID kIidShellDispatch = {0xD8F015C0, 0xC278, 0x11CE, {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr IID kIidDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr CLSID kClsidShell = {0x13709620, 0xC279, 0x11CE,
+                               {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr IID kIidShellDispatch = {0xD8F015C0, 0xC278, 0x11CE,
+                                   {0xA4, 0x9E, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr IID kIidDispatch = {0x00020400, 0x0000, 0x0000,
+                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI: no
 // progress window, no questions, no error boxes.
 constexpr LONG kCopyOptions = 0x614;
-static_assert(kCopyOptions == (FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI));
+static_assert(kCopyOptions ==
+              (FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI));
 
 template <typename Interface>
 struct ComTraits {
@@ -62,7 +66,8 @@ class ComApartment {
 // The shell folder of `path` (a ZIP file opens as a folder); null when the
 // shell has none.
 ComPointer<Folder> OpenFolder(IShellDispatch& shell, const std::wstring& path) {
-  const ScopedResource<BstrTraits> text(SysAllocStringLen(path.data(), static_cast<UINT>(path.size())));
+  const ScopedResource<BstrTraits> text(
+      SysAllocStringLen(path.data(), static_cast<UINT>(path.size())));
   if (!text) return {};
   VARIANT where;
   VariantInit(&where);
