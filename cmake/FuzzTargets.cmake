@@ -10,6 +10,7 @@ target_link_libraries(vellam_fuzz_fakes PUBLIC vellam_portable)
 # build time next to the checked-in corpus.
 set(fuzz_seed_dir ${CMAKE_BINARY_DIR}/fuzz-seeds)
 add_executable(make_fuzz_seeds ${PROJECT_SOURCE_DIR}/tests/fuzz/make_seeds.cpp)
+target_link_libraries(make_fuzz_seeds PRIVATE vellam_zlib)
 add_custom_command(
   OUTPUT ${fuzz_seed_dir}/.made
   COMMAND make_fuzz_seeds ${fuzz_seed_dir}

@@ -51,6 +51,10 @@ class FileSystem {
   virtual void ReleaseFolder(const std::wstring& path) = 0;
   // PathIsDirectoryW.
   virtual bool IsDirectory(const std::wstring& path) = 0;
+  // CreateDirectoryW(path, nullptr): one level, the parent must exist; the
+  // new folder inherits its parent's protection. kFileErrorSuccess or the
+  // GetLastError value (kFileErrorAlreadyExists when anything is there).
+  virtual std::uint32_t CreateFolderStatus(const std::wstring& path) = 0;
 
   // PathFileExistsW.
   virtual bool PathExists(const std::wstring& path) = 0;
@@ -60,7 +64,8 @@ class FileSystem {
   // PathIsDirectoryEmptyW: true only for an existing folder without entries.
   virtual bool IsDirectoryEmpty(const std::wstring& path) = 0;
   // FindFirstFileW / FindNextFileW / FindClose over `pattern` (a folder path
-  // followed by "\*.*"): every entry in the order the system gives them.
+  // followed by "\*.*", or by "\*.exe" for one kind of file): every entry in
+  // the order the system gives them.
   // False when the search cannot start (entries then stays empty).
   virtual bool FindEntries(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
   // DeleteFileW: kFileErrorSuccess or the GetLastError value of the failure.

@@ -4,6 +4,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "../native/install/zip_builder.h"
+
 namespace {
 
 std::string Repeat(const std::string& text, std::size_t times) {
@@ -97,5 +99,18 @@ int main(int argc, char** argv) {
               Bytes({0x40}) + "{\"x\":{\"13\":" + Repeat("[", 60) + Repeat("]", 60) + "},\"o\":[" +
                   offer + "\"pn\":true,\"pnrp\":" + Repeat("{\"a\":", 50) + "1" + Repeat("}", 50) +
                   "}}]}");
+  // zip: many entries in many folders, and one entry that inflates from a
+  // few kilobytes to megabytes.
+  std::vector<ZipItem> many(3000);
+  for (std::size_t i = 0; i < many.size(); ++i) {
+    many[i].name = "d" + std::to_string(i % 40) + "/f" + std::to_string(i) + ".bin";
+    many[i].content = Repeat("x", i % 50);
+    many[i].deflate = i % 2 == 0;
+  }
+  ok &= Write(out, "zip", "many_entries", BuildZip(many));
+  ZipItem large;
+  large.name = "setup.exe";
+  large.content = "MZ" + Repeat(std::string("\x00\x01\x02\x03", 4), 768 * 1024);
+  ok &= Write(out, "zip", "large_entry", BuildZip({large}));
   return ok ? 0 : 1;
 }

@@ -57,6 +57,10 @@ class Win32FileSystem final : public FileSystem {
     return PathIsDirectoryW(path.c_str()) != FALSE;
   }
 
+  std::uint32_t CreateFolderStatus(const std::wstring& path) override {
+    return CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+  }
+
   bool PathExists(const std::wstring& path) override {
     return PathFileExistsW(path.c_str()) != FALSE;
   }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 
 bool FakeFileSystem::CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
                                           unsigned, std::wstring& path) {
@@ -50,21 +51,50 @@ bool FakeFileSystem::IsDirectoryEmpty(const std::wstring& path) {
   return directories.count(path) == 1 && Children(path).empty();
 }
 
+namespace {
+
+// "*.exe" matches "setup.exe" and "SETUP.EXE" (the pattern's extension in any case).
+bool MatchesExtension(const std::wstring& name, const std::wstring& extension) {
+  if (name.size() < extension.size()) return false;
+  const std::wstring tail = name.substr(name.size() - extension.size());
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    if (std::towlower(tail[i]) != std::towlower(extension[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t FakeFileSystem::CreateFolderStatus(const std::wstring& path) {
+  const auto error = createFolderErrors.find(path);
+  if (error != createFolderErrors.end()) return error->second;
+  if (PathExists(path)) return platform::kFileErrorAlreadyExists;
+  const auto slash = path.rfind(L'\\');
+  if (slash == std::wstring::npos || directories.count(path.substr(0, slash)) == 0) {
+    return platform::kFileErrorPathNotFound;
+  }
+  directories.insert(path);
+  foldersCreated.push_back(path);
+  return platform::kFileErrorSuccess;
+}
+
 bool FakeFileSystem::FindEntries(const std::wstring& pattern,
                                  std::vector<platform::FolderEntry>& entries) {
   entries.clear();
-  const std::wstring suffix = L"\\*.*";
-  if (pattern.size() < suffix.size() ||
-      pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return false;
-  }
-  std::wstring folder = pattern.substr(0, pattern.size() - suffix.size());
+  const auto star = pattern.rfind(L"\\*.");
+  if (star == std::wstring::npos) return false;
+  const std::wstring extension = pattern.substr(star + 2);  // ".*" or ".exe"
+  std::wstring folder = pattern.substr(0, star);
   const auto link = directoryLinks.find(folder);
   if (link != directoryLinks.end()) folder = link->second;  // listing follows the link
   if (directories.count(folder) == 0 || unlistableFolders.count(folder) == 1) return false;
-  entries.push_back({L".", true, false});
-  entries.push_back({L"..", true, false});
-  for (auto& child : Children(folder)) entries.push_back(child);
+  if (extension == L".*") {
+    entries.push_back({L".", true, false});
+    entries.push_back({L"..", true, false});
+  }
+  for (auto& child : Children(folder)) {
+    if (extension == L".*" || MatchesExtension(child.name, extension)) entries.push_back(child);
+  }
   return true;
 }
 

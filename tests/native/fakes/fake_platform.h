@@ -42,9 +42,13 @@ class FakeFileSystem : public platform::FileSystem {
   bool IsDirectory(const std::wstring& path) override {
     return directories.count(path) == 1 || directoryLinks.count(path) == 1;
   }
+  std::map<std::wstring, std::uint32_t> createFolderErrors;  // path → CreateDirectoryW failure
+  std::vector<std::wstring> foldersCreated;                  // CreateFolderStatus successes, in order
+  std::uint32_t CreateFolderStatus(const std::wstring& path) override;
 
   // Folder content is derived from `files` and `directories` (paths joined
   // with one backslash); entries are listed in path order after "." and "..".
+  // A pattern "FOLDER\*.EXT" lists only the names ending in ".EXT" (any case).
   std::map<std::wstring, std::uint32_t> deleteFileErrors;    // path → DeleteFileW failure
   std::map<std::wstring, std::uint32_t> removeFolderErrors;  // path → RemoveDirectoryW failure
   std::set<std::wstring> unlistableFolders;                  // FindFirstFileW fails
