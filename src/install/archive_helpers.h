@@ -13,7 +13,7 @@
 enum ArchiveKind { kArchiveNone = 0, kArchiveZip = 1, kArchive7Zip = 2 };
 
 // The services PrepareInstaller works through; the process-wide ones are in
-// platform/win32/install_platform.h.
+// platform/win32/win32_platform.h.
 struct InstallerFiles {
   platform::FileSystem& files;
   platform::FileStreams& streams;

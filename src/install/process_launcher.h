@@ -17,7 +17,7 @@ struct LaunchResult {
 };
 
 // The Windows services a launch works through; the process-wide ones live
-// for the whole run (platform/win32/install_platform.h).
+// for the whole run (platform/win32/win32_platform.h).
 struct LaunchPlatform {
   platform::Processes& processes;
   platform::SystemMessages& messages;  // the text of a start failure

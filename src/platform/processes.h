@@ -1,6 +1,6 @@
 // Starting a program and waiting for it, shaped like CreateProcessW,
 // WaitForSingleObject and GetExitCodeProcess so the launcher is written once
-// in portable code and keeps Windows' codes. platform/win32/install_platform.h
+// in portable code and keeps Windows' codes. platform/win32/win32_platform.h
 // has the real one; tests script their own.
 #pragma once
 

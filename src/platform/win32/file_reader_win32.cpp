@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/win32/install_platform.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace platform::win32 {
@@ -65,7 +65,7 @@ class Win32FileReaders final : public FileReaders {
 
 }  // namespace
 
-FileReaders& Readers() {
+FileReaders& RealFileReaders() {
   static Win32FileReaders readers;
   return readers;
 }

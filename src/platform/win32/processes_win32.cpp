@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/win32/install_platform.h"
+#include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
 
@@ -47,7 +47,7 @@ class Win32Processes final : public Processes {
 
 }  // namespace
 
-Processes& ProcessApi() {
+Processes& RealProcesses() {
   static Win32Processes processes;
   return processes;
 }

@@ -7,14 +7,17 @@
 #include "platform/crypto.h"
 #include "platform/dialogs.h"
 #include "platform/file_stream.h"
+#include "platform/file_reader.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
 #include "platform/module_resources.h"
+#include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 #include "platform/system_messages.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
+#include "platform/zip_shell.h"
 
 namespace platform::win32 {
 
@@ -33,5 +36,8 @@ SystemMessages& RealSystemMessages();
 // missing every call fails with ERROR_MOD_NOT_FOUND.
 WinHttp& RealWinHttp();
 WinInet& RealWinInet();
+Processes& RealProcesses();
+FileReaders& RealFileReaders();
+ZipShell& RealZipShell();
 
 }  // namespace platform::win32

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/scoped_resource.h"
-#include "platform/win32/install_platform.h"
+#include "platform/win32/win32_platform.h"
 
 namespace platform::win32 {
 namespace {
@@ -120,7 +120,7 @@ class Win32ZipShell final : public ZipShell {
 
 }  // namespace
 
-ZipShell& ShellZip() {
+ZipShell& RealZipShell() {
   static Win32ZipShell shell;
   return shell;
 }

@@ -14,7 +14,7 @@
 #include "app/working_folder_cleanup.h"
 #include "install/archive_helpers.h"
 #include "install/process_launcher.h"
-#include "platform/win32/install_platform.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -98,7 +98,7 @@ class Launch : public ::testing::Test {
   }
   void TearDown() override {
     SetCurrentDirectoryW(previousFolder_.c_str());
-    DeleteFolderRecursive(w::Files(), root_);
+    DeleteFolderRecursive(w::RealFileSystem(), root_);
     EXPECT_FALSE(Exists(root_));
   }
 
@@ -108,8 +108,8 @@ class Launch : public ::testing::Test {
     return copy;
   }
 
-  LaunchPlatform platform_{w::ProcessApi(), w::SystemTexts()};
-  InstallerFiles files_{w::Files(), w::Streams(), w::Readers(), w::ShellZip()};
+  LaunchPlatform platform_{w::RealProcesses(), w::RealSystemMessages()};
+  InstallerFiles files_{w::RealFileSystem(), w::RealFileStreams(), w::RealFileReaders(), w::RealZipShell()};
   std::wstring root_, work_, child_, downloads_, previousFolder_;
 };
 
@@ -157,7 +157,7 @@ TEST_F(Launch, AProcessNotWaitedForIsLeftRunning) {
 TEST_F(Launch, AMissingProgramGivesTheSystemText) {
   const LaunchResult result = LaunchProcess(platform_, work_ + L"\\missing.exe", L"/S", true);
   EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
-  EXPECT_EQ(result.message, L"Error launching executable: " + w::SystemTexts().SystemMessageText(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(result.message, L"Error launching executable: " + w::RealSystemMessages().SystemMessageText(ERROR_FILE_NOT_FOUND));
   EXPECT_GT(result.message.size(), std::wstring(L"Error launching executable: ").size());
 }
 
@@ -172,11 +172,11 @@ TEST_F(Launch, TheAsyncLaunchDeliversTheResult) {
 
 TEST_F(Launch, GetArchiveKindOnRealFiles) {
   WriteBytes(work_ + L"\\three.bin", "PK\x03");
-  EXPECT_EQ(GetArchiveKind(w::Readers(), work_ + L"\\three.bin"), kArchiveNone);
-  EXPECT_EQ(GetArchiveKind(w::Readers(), child_), kArchiveNone);
-  EXPECT_EQ(GetArchiveKind(w::Readers(), Archive(L"pack.zip")), kArchiveZip);
-  EXPECT_EQ(GetArchiveKind(w::Readers(), Archive(L"pack.7z")), kArchive7Zip);
-  EXPECT_EQ(GetArchiveKind(w::Readers(), work_ + L"\\missing.zip"), kArchiveNone);
+  EXPECT_EQ(GetArchiveKind(w::RealFileReaders(), work_ + L"\\three.bin"), kArchiveNone);
+  EXPECT_EQ(GetArchiveKind(w::RealFileReaders(), child_), kArchiveNone);
+  EXPECT_EQ(GetArchiveKind(w::RealFileReaders(), Archive(L"pack.zip")), kArchiveZip);
+  EXPECT_EQ(GetArchiveKind(w::RealFileReaders(), Archive(L"pack.7z")), kArchive7Zip);
+  EXPECT_EQ(GetArchiveKind(w::RealFileReaders(), work_ + L"\\missing.zip"), kArchiveNone);
 }
 
 TEST_F(Launch, AZipIsUnpackedAndItsFirstTopLevelExecutableStarted) {
@@ -205,7 +205,7 @@ TEST_F(Launch, TheBuiltInExtractorUnpacksAZipFromAnotherWriter) {
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   // Something already at an entry's path is replaced, never written into.
   WriteBytes(folder + L"\\readme.txt", std::string(100000, 'o'));
-  const ZipPlatform zipPlatform{w::Readers(), w::Streams(), w::Files()};
+  const ZipPlatform zipPlatform{w::RealFileReaders(), w::RealFileStreams(), w::RealFileSystem()};
   EXPECT_EQ(ExtractZip(zipPlatform, zip, folder), ZipStatus::kExtracted);
   EXPECT_EQ(ReadBytes(folder + L"\\readme.txt"), "Read me first.\r\n");
   EXPECT_EQ(ReadBytes(folder + L"\\setup.exe"), ReadBytes(child_));
@@ -217,14 +217,14 @@ TEST_F(Launch, TheBuiltInExtractorUnpacksAZipFromAnotherWriter) {
 
 // Whatever the system's shell offers, an archive it cannot open is no success.
 TEST_F(Launch, TheShellReportsNoSuccessForWhatItCannotOpen) {
-  EXPECT_FALSE(w::ShellZip().ExtractZipWithShell(work_ + L"\\missing.zip", work_));
+  EXPECT_FALSE(w::RealZipShell().ExtractZipWithShell(work_ + L"\\missing.zip", work_));
   const std::wstring sevenZip = Archive(L"pack.7z");
-  EXPECT_FALSE(w::ShellZip().ExtractZipWithShell(sevenZip, work_));
+  EXPECT_FALSE(w::RealZipShell().ExtractZipWithShell(sevenZip, work_));
 }
 
 TEST_F(Launch, ASevenZipFileIsPassedOnAndFailsToStart) {
   const std::wstring archive = Archive(L"pack.7z");
-  const ArchiveKind kind = GetArchiveKind(w::Readers(), archive);
+  const ArchiveKind kind = GetArchiveKind(w::RealFileReaders(), archive);
   EXPECT_EQ(PrepareInstaller(files_, archive, kind, work_), archive);
   EXPECT_FALSE(Exists(work_ + L"\\pack"));
   const LaunchResult result = LaunchProcess(platform_, archive, L"/S", true);
