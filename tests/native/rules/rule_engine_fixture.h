@@ -80,7 +80,7 @@ class RuleEngineFixture : public PackageFixture {
                               L"~MHz", 2400, kind == Machine::kWow64Process ? k64 : 0);
   }
 
-  std::unique_ptr<OfferRuleEngine> MakeEngine(std::int32_t maxOffers = 5) {
+  std::unique_ptr<OfferRuleEngine> MakeEngine(std::int32_t maxOffers = 1000) {
     return std::make_unique<OfferRuleEngine>(
         maxOffers, *settings,
         OfferRulePlatform{*machineRegistry, system, ruleFiles, machine, clock, codePages});
@@ -120,14 +120,27 @@ class RuleEngineFixture : public PackageFixture {
     return ids;
   }
 
-  // One offer checked by `engine` after nothing was accepted; its report, if
-  // any, is finished. True when accepted.
+  // One offer checked by `engine` on its own (the offers accepted before are
+  // not passed on, and each gets a vertical of its own unless `ps` names
+  // one), so that only the machine rules decide; its report, if any, is
+  // finished. True when accepted.
   bool Check(OfferRuleEngine& engine, const nlohmann::json& ps, const std::string& id = "o1") {
-    const std::shared_ptr<Package> offer = Offer(id, ps);
+    nlohmann::json members = ps;
+    if (!members.contains("v")) members["v"] = nextVertical_++;
+    const std::shared_ptr<Package> offer = Offer(id, members);
     bool stop = false;
     const bool accepted = engine.CheckOffer(offer, stop, {});
     offer->WaitForEvents();
     return accepted;
+  }
+
+  // "accepted", or the reason the offer was rejected with, or "unreported"
+  // for a rejection without a report.
+  std::string Verdict(OfferRuleEngine& engine, const nlohmann::json& ps,
+                      const std::string& id = "o1") {
+    const std::size_t before = ReportCount();
+    if (Check(engine, ps, id)) return "accepted";
+    return ReportCount() > before ? LastReason() : "unreported";
   }
 
   // Every rejection delivered so far, in arrival order.
@@ -147,4 +160,7 @@ class RuleEngineFixture : public PackageFixture {
     return reports.empty() ? std::string() : reports.back().reason;
   }
   std::size_t ReportCount() { return sender.Calls().size(); }
+
+ private:
+  int nextVertical_ = 1000;
 };
