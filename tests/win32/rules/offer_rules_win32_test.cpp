@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <cwchar>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -52,7 +54,6 @@ const bool kHeld = [] {
 }();
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // One of the server's JSON-lines logs, read through Wine's Z: drive.
 std::vector<json> ServerLog(const char* name) {
@@ -122,7 +123,7 @@ bool KeyExists(HKEY root, const std::wstring& path, REGSAM view) {
   return true;
 }
 
-void WriteFile(const std::wstring& path) {
+void CreateEmptyFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path);
@@ -146,6 +147,7 @@ struct OfferCase {
 class OfferRulesWin32 : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_FALSE(kHeld);
     ASSERT_NE(std::getenv("VELLAM_DEVSERVER_LOGS"), nullptr)
         << "run through tools/devserver/serve (see tests/win32/rules/ctest.cmake)";
     ASSERT_NE(w::WinHttpApi(), nullptr);
@@ -203,10 +205,10 @@ class OfferRulesWin32 : public ::testing::Test {
     MakeFolders(programFolder);
     MakeFolders(localFolder);
     MakeFolders(chromiumFolder);
-    WriteFile(programFolder + L"\\present.txt");
-    WriteFile(programFolder + L"\\tool.exe");
-    WriteFile(localFolder + L"\\here.txt");
-    WriteFile(chromiumFolder + L"\\chrome.exe");
+    CreateEmptyFile(programFolder + L"\\present.txt");
+    CreateEmptyFile(programFolder + L"\\tool.exe");
+    CreateEmptyFile(localFolder + L"\\here.txt");
+    CreateEmptyFile(chromiumFolder + L"\\chrome.exe");
     SetString(HKEY_LOCAL_MACHINE, kAppPaths + tag + L"Tool.exe", KEY_WOW64_64KEY, L"",
               programFolder + L"\\tool.exe");
     SetString(HKEY_CURRENT_USER, kAppPaths + tag + L"Gone.exe", 0, L"",
