@@ -60,7 +60,8 @@ struct Machine {
       registry.CreateKey(kHklm, L"SOFTWARE\\Installed32_" + std::to_wstring(i) + L"\\Product",
                          platform::kKeyWow64_32Key);
     }
-    for (int i = 0; i < 40; ++i) registry.CreateKey(kHkcu, L"Software\\UserVendor" + std::to_wstring(i));
+    for (int i = 0; i < 40; ++i)
+      registry.CreateKey(kHkcu, L"Software\\UserVendor" + std::to_wstring(i));
     ProductConstants constants;
     constants.wizardName = L"ISV";
     settings = std::make_shared<ConfigurationManager>(

@@ -13,7 +13,8 @@ void OfferRuleEngine::BuildApplicationIndex() {
   platform::Registry& registry = platform_.registry;
   std::vector<std::uint32_t> views{0};
   if (wow64_) views.push_back(platform::kKeyWow64_64Key);
-  for (const platform::RegistryKey root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
+  for (const platform::RegistryKey root :
+       {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
     for (const std::uint32_t viewFlags : views) {
       platform::ScopedRegistryKey key(registry);
       if (registry.OpenKeyW(root, kAppPathsKey, platform::kKeyRead | viewFlags, key.Receive()) !=

@@ -89,8 +89,7 @@ bool OfferRuleEngine::RejectedByRegistryData(Package& offer) {
   platform::Registry& registry = platform_.registry;
   for (const std::wstring& entry : offer.registryDataMustNotMatch) {
     // key path\value name\data, the data lowercased with the rest.
-    for (const std::wstring& candidate :
-         ExpandRegistryPath(LowercaseRegistryText(entry), wow64_)) {
+    for (const std::wstring& candidate : ExpandRegistryPath(LowercaseRegistryText(entry), wow64_)) {
       const SplitAtLast data = SplitAtLastBackslash(candidate);
       SplitAtLast value = SplitAtLastBackslash(data.head);
       if (!RegistryKeyExists(registry, wow64_, subkeyCache_, value.head)) continue;

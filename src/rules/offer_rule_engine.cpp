@@ -44,8 +44,7 @@ bool OfferRuleEngine::CheckOffer(const std::shared_ptr<Package>& offerPointer, b
                                  const PackageList& acceptedOffers) {
   Package& offer = *offerPointer;
   // Both figures come from the server; their sum must not wrap.
-  const std::int64_t limit =
-      static_cast<std::int64_t>(maxOffers_) + settings_.extraOfferAllowance;
+  const std::int64_t limit = static_cast<std::int64_t>(maxOffers_) + settings_.extraOfferAllowance;
   if (acceptedCount_ >= limit) {
     stop = true;
     return false;

@@ -76,7 +76,6 @@ class OfferRuleEngine {
   void ReportRejection(Package& offer, const std::string& reason);
 
   std::int32_t acceptedCount() const { return acceptedCount_; }
-  const std::vector<std::string>& acceptedIds() const { return acceptedIds_; }
 
  private:
   // Each rule: true when the offer must be rejected, after reporting why.

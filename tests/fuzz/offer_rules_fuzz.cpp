@@ -53,15 +53,31 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 // The reasons a rule may give: fixed texts, or a fixed beginning.
 bool KnownReason(const std::string& reason) {
-  static const char* const kFixed[] = {
-      "SAME VERTICAL OFFER ALREADY PRESENT", "MULTIPLE OFFERS W/O VERTICAL",
-      "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT", "REGISTRY KEY EXISTS",
-      "NONE OF THE REGISTRY KEYS EXISTS", "REGISTRY VALUE EXISTS", "REGISTRY VALUE DATA MATCHES",
-      "NOT ENOUGH DISK SPACE", "NOT ENOUGH RAM", "NOT ENOUGH CPU", "UNSUPPORTED OS VERSION",
-      "UNSUPPORTED PLATFORM VERSION", "64 BIT OS REQUIRED", "FILE EXISTS",
-      "NONE OF THE FILES EXISTS", "APPLICATION RUNNING", "REGISTRY INCLUDE APP NOT FOUND",
-      "REGISTRY EXCLUDE APP FOUND", "MIN DAYS UNINSTALL CHECKER", "NO CHROME", "HAVE CHROME",
-      "OLD IE VERSION", "PN NO SHOW", "DISK SPACE CHECK FAILED 112", "RAM CHECK FAILED 8"};
+  static const char* const kFixed[] = {"SAME VERTICAL OFFER ALREADY PRESENT",
+                                       "MULTIPLE OFFERS W/O VERTICAL",
+                                       "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT",
+                                       "REGISTRY KEY EXISTS",
+                                       "NONE OF THE REGISTRY KEYS EXISTS",
+                                       "REGISTRY VALUE EXISTS",
+                                       "REGISTRY VALUE DATA MATCHES",
+                                       "NOT ENOUGH DISK SPACE",
+                                       "NOT ENOUGH RAM",
+                                       "NOT ENOUGH CPU",
+                                       "UNSUPPORTED OS VERSION",
+                                       "UNSUPPORTED PLATFORM VERSION",
+                                       "64 BIT OS REQUIRED",
+                                       "FILE EXISTS",
+                                       "NONE OF THE FILES EXISTS",
+                                       "APPLICATION RUNNING",
+                                       "REGISTRY INCLUDE APP NOT FOUND",
+                                       "REGISTRY EXCLUDE APP FOUND",
+                                       "MIN DAYS UNINSTALL CHECKER",
+                                       "NO CHROME",
+                                       "HAVE CHROME",
+                                       "OLD IE VERSION",
+                                       "PN NO SHOW",
+                                       "DISK SPACE CHECK FAILED 112",
+                                       "RAM CHECK FAILED 8"};
   for (const char* fixed : kFixed) {
     if (reason == fixed) return true;
   }
@@ -103,12 +119,10 @@ void Populate(FakeRegistry& registry, FakeFileSystem& files, bool wow64) {
                      platform::kRegExpandSz);
   registry.SetString(kHklm, L"SOFTWARE\\Vendor32\\App", L"Path", L"C:\\V32", 0);
   registry.CreateKey(kHkcu, L"Software\\UserVendor\\App");
-  registry.SetString(kHklm, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version",
-                     L"9.11.19041.0");
+  registry.SetString(kHklm, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.19041.0");
   registry.SetString(kHklm, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tool.exe",
                      L"", L"C:\\Tools\\tool.exe", view64);
-  registry.SetString(kHklm,
-                     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe",
+  registry.SetString(kHklm, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe",
                      L"Path", L"C:\\Chrome");
   registry.SetString(kHkcu, L"SOFTWARE\\Google\\Chrome\\BLBeacon", L"Path", L"");
   registry.SetDword(kHklm, L"SOFTWARE\\Partner", L"Until", 20240101);
@@ -129,8 +143,7 @@ struct Fixture {
   std::shared_ptr<ConfigurationManager> settings;
   std::shared_ptr<PackageServices> services;
 
-  explicit Fixture(bool wow64)
-      : registry(wow64 ? Machine::kWow64Process : Machine::kWindows32) {
+  explicit Fixture(bool wow64) : registry(wow64 ? Machine::kWow64Process : Machine::kWindows32) {
     system.wow64 = wow64;
     Populate(registry, files, wow64);
     ProductConstants constants;
@@ -171,8 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fixture.machine.memoryError = 8;
   }
   fixture.machine.snapshotFails = (flags & 0x04) != 0;
-  fixture.system.osVersion = (flags & 0x08) ? platform::OsVersion{6, 1, 7601, 1}
-                                            : platform::OsVersion{10, 0, 19045, 0};
+  fixture.system.osVersion =
+      (flags & 0x08) ? platform::OsVersion{6, 1, 7601, 1} : platform::OsVersion{10, 0, 19045, 0};
   fixture.clock.localTimeOk = (flags & 0x10) == 0;
   const std::int32_t maxOffers = SmallNumber(document, "m", 3);
   fixture.settings->extraOfferAllowance = SmallNumber(document, "e", 0);

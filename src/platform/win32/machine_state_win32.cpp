@@ -1,4 +1,5 @@
 #include <windows.h>
+// After <windows.h>, which they need.
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -15,7 +16,7 @@ static_assert(sizeof(void*) != 4 || kProcessEntry32WSize == sizeof(PROCESSENTRY3
 
 namespace {
 
-bool ReadEntry(BOOL (WINAPI* step)(HANDLE, LPPROCESSENTRY32W), SnapshotHandle snapshot,
+bool ReadEntry(BOOL(WINAPI* step)(HANDLE, LPPROCESSENTRY32W), SnapshotHandle snapshot,
                std::wstring& exeFile) {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
@@ -34,8 +35,7 @@ class Win32MachineState final : public MachineState {
     for (int i = 0; i < 8; ++i) folderId.Data4[i] = id.data4[i];
     PWSTR folder = nullptr;
     // A token of -1 names the default user profile.
-    const HRESULT result =
-        SHGetKnownFolderPath(folderId, 0, reinterpret_cast<HANDLE>(-1), &folder);
+    const HRESULT result = SHGetKnownFolderPath(folderId, 0, reinterpret_cast<HANDLE>(-1), &folder);
     if (SUCCEEDED(result) && folder) path = folder;
     CoTaskMemFree(folder);
     return SUCCEEDED(result) && folder;

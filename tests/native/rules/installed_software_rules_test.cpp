@@ -99,7 +99,8 @@ TEST_F(InstalledSoftwareRules, RegistryData) {
       {{{"rvd", {"vendor64\\app\\version\\1.1"}}}, "accepted"},
       {{{"rvd", {"vendor64\\app\\flag\\1"}}}, "REGISTRY VALUE DATA MATCHES"},
       {{{"rvd", {"vendor64\\app\\flag\\2"}}}, "accepted"},
-      {{{"rvd", {"vendor64\\app\\flag\\ 1"}}}, "REGISTRY VALUE DATA MATCHES"},  // stoul skips blanks
+      {{{"rvd", {"vendor64\\app\\flag\\ 1"}}},
+       "REGISTRY VALUE DATA MATCHES"},  // stoul skips blanks
       {{{"rvd", {"vendor64\\app\\big\\1099511627776"}}}, "REGISTRY VALUE DATA MATCHES"},
       {{{"rvd", {"vendor64\\app\\path\\c:\\windows\\x"}}}, "accepted"},  // REG_EXPAND_SZ never
       {{{"rvd", {"vendor64\\app\\missing\\1"}}}, "accepted"},
@@ -195,10 +196,11 @@ TEST_F(RegisteredApplications, TheIndexIsListedOnceAndPathsResolvedOnce) {
   const std::vector<std::wstring>& opens = machineRegistry->opens;
   const std::wstring appPaths = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
   // HKLM in both views, then HKCU in both views (HKCU is shared by them).
-  EXPECT_EQ(std::vector<std::wstring>(opens.begin(), opens.begin() + 4),
-            (std::vector<std::wstring>{L"HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\"
-                                       L"CurrentVersion\\App Paths",
-                                       L"HKLM" + appPaths, L"HKCU" + appPaths, L"HKCU" + appPaths}));
+  EXPECT_EQ(
+      std::vector<std::wstring>(opens.begin(), opens.begin() + 4),
+      (std::vector<std::wstring>{L"HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\"
+                                 L"CurrentVersion\\App Paths",
+                                 L"HKLM" + appPaths, L"HKCU" + appPaths, L"HKCU" + appPaths}));
   // Then one open per application entry, never again.
   EXPECT_EQ(opens.size(), 6u);
 }

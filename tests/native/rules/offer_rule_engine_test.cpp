@@ -32,16 +32,15 @@ TEST_F(OfferRuleEngineTest, CapacityStopsTheWalkWithoutAReport) {
     int allowance;
     Ids accepted;
   } cases[] = {
-      {0, 0, {}},
-      {2, 0, {"a", "b"}},
-      {2, 1, {"a", "b", "c"}},  // the allowance raises the limit
+      {0, 0, {}}, {2, 0, {"a", "b"}}, {2, 1, {"a", "b", "c"}},  // the allowance raises the limit
   };
   for (const auto& c : cases) {
     settings->extraOfferAllowance = c.allowance;
     const auto engine = MakeEngine(c.maxOffers);
-    EXPECT_EQ(Walk(*engine, {{"a", Vertical(1)}, {"b", Vertical(2)}, {"c", Vertical(3)},
-                             {"d", Vertical(4)}}),
-              c.accepted)
+    EXPECT_EQ(
+        Walk(*engine,
+             {{"a", Vertical(1)}, {"b", Vertical(2)}, {"c", Vertical(3)}, {"d", Vertical(4)}}),
+        c.accepted)
         << c.maxOffers;
     EXPECT_EQ(engine->acceptedCount(), static_cast<int>(c.accepted.size()));
   }
@@ -106,12 +105,16 @@ TEST_F(OfferRuleEngineTest, FlowLimits) {
        {},
        {{"a", "SHOWED 0 PRODUCTS BUT ONLY -1 ALLOWED BEFORE"}}},
       {"mb 2 after two",
-       {{"a", Vertical(1)}, {"b", Vertical(2)}, {"c", Flow(3, {{"mb", 2}})},
+       {{"a", Vertical(1)},
+        {"b", Vertical(2)},
+        {"c", Flow(3, {{"mb", 2}})},
         {"d", Flow(4, {{"mb", 1}})}},
        {"a", "b", "c"},
        {{"d", "SHOWED 3 PRODUCTS BUT ONLY 1 ALLOWED BEFORE"}}},
       {"ab names the accepted ids that are not allowed, in order",
-       {{"a", Vertical(1)}, {"b", Vertical(2)}, {"c", Vertical(3)},
+       {{"a", Vertical(1)},
+        {"b", Vertical(2)},
+        {"c", Vertical(3)},
         {"d", Flow(4, {{"ab", {keyB}}})}},
        {"a", "b", "c"},
        {{"d", "NOT ALLOWED AFTER a,c"}}},
@@ -119,10 +122,7 @@ TEST_F(OfferRuleEngineTest, FlowLimits) {
        {{"a", Vertical(1)}, {"b", Flow(2, {{"ab", {keyA}}})}, {"c", Flow(3, {{"ab", {"a", "b"}}})}},
        {"a", "b"},
        {{"c", "NOT ALLOWED AFTER a,b"}}},
-      {"ab with nothing accepted yet",
-       {{"a", Flow(1, {{"ab", {"zz"}}})}},
-       {"a"},
-       {}},
+      {"ab with nothing accepted yet", {{"a", Flow(1, {{"ab", {"zz"}}})}}, {"a"}, {}},
       {"ma 0 rejects every later offer",
        {{"a", Flow(1, {{"ma", 0}})}, {"b", Vertical(2)}, {"c", Vertical(3)}},
        {"a"},
@@ -141,8 +141,10 @@ TEST_F(OfferRuleEngineTest, FlowLimits) {
        {"a", "b"},
        {{"c", "ONLY 1 PRODUCTS ALLOWED TO BE SHOWN AFTER a"}}},
       {"aa of every earlier offer that does not list the new one",
-       {{"a", Flow(1, {{"aa", {keyB, keyC}}})}, {"b", Flow(2, {{"aa", {keyC}}})},
-        {"c", Vertical(3)}, {"d", Vertical(4)}},
+       {{"a", Flow(1, {{"aa", {keyB, keyC}}})},
+        {"b", Flow(2, {{"aa", {keyC}}})},
+        {"c", Vertical(3)},
+        {"d", Vertical(4)}},
        {"a", "b", "c"},
        {{"d", "NOT ALLOWED AFTER a,b"}}},
       {"aa refusing the offer right after",
@@ -218,8 +220,10 @@ TEST_F(OfferRuleEngineTest, AHostileOfferIdIsNeitherEncodedNorAllowed) {
   // minutes, hostile ones of megabytes hours. Such an id matches no entry.
   const std::string longId(100000, 'x');
   const auto engine = MakeEngine();
-  EXPECT_EQ(Walk(*engine, {{longId, Vertical(1)}, {"b", Flow(2, {{"ab", {"x"}}})},
-                           {"c", Flow(3, {{"aa", {Base62Encode("d")}}})}, {longId, Vertical(4)}}),
+  EXPECT_EQ(Walk(*engine, {{longId, Vertical(1)},
+                           {"b", Flow(2, {{"ab", {"x"}}})},
+                           {"c", Flow(3, {{"aa", {Base62Encode("d")}}})},
+                           {longId, Vertical(4)}}),
             (Ids{longId, "c"}));
   const std::vector<Report> reports = Reports();
   ASSERT_EQ(reports.size(), 2u);
@@ -238,7 +242,8 @@ TEST_F(OfferRuleEngineTest, ChecksRunInOrderAndStopAtTheFirstRejection) {
   reg.SetString(kHklm, L"SOFTWARE\\VarnexPresent", L"Version", L"2.0");
   reg.SetString(kHklm, L"SOFTWARE\\VarnexPresent", L"Uninstalled",
                 std::to_wstring(clock.UnixSeconds() - 86400));
-  reg.SetString(kHklm, std::wstring(kAppPathsKey) + L"presentapp.exe", L"", L"C:\\Apps\\present.exe");
+  reg.SetString(kHklm, std::wstring(kAppPathsKey) + L"presentapp.exe", L"",
+                L"C:\\Apps\\present.exe");
   reg.SetString(kHklm, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"8.0.7601.17514");
   reg.SetDword(kHklm, L"SOFTWARE\\Partner", L"NoShowUntil", 20991231);
   ruleFiles.files = {L"C:\\present.txt", L"C:\\Apps\\present.exe",
@@ -286,8 +291,9 @@ TEST_F(OfferRuleEngineTest, ChecksRunInOrderAndStopAtTheFirstRejection) {
     const std::size_t disksBefore = machine.diskRoots.size();
     const int memoryBefore = machine.memoryCalls;
     const std::size_t snapshotsBefore = machine.snapshotFlags.size();
-    const int cpuOpensBefore = static_cast<int>(std::count(
-        reg.opens.begin(), reg.opens.end(), L"HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"));
+    const int cpuOpensBefore =
+        static_cast<int>(std::count(reg.opens.begin(), reg.opens.end(),
+                                    L"HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"));
 
     const auto engine = MakeEngine();
     const Ids accepted = Walk(*engine, {{"first", Vertical(7)}, {"offer", ps}});
@@ -300,8 +306,9 @@ TEST_F(OfferRuleEngineTest, ChecksRunInOrderAndStopAtTheFirstRejection) {
     EXPECT_EQ(machine.diskRoots.size() - disksBefore, first == kDisk ? 1u : 0u) << first;
     EXPECT_EQ(machine.memoryCalls - memoryBefore, first == kRam ? 1 : 0) << first;
     EXPECT_EQ(machine.snapshotFlags.size() - snapshotsBefore, first == kRunning ? 1u : 0u) << first;
-    const int cpuOpens = static_cast<int>(std::count(
-        reg.opens.begin(), reg.opens.end(), L"HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"));
+    const int cpuOpens =
+        static_cast<int>(std::count(reg.opens.begin(), reg.opens.end(),
+                                    L"HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"));
     EXPECT_EQ(cpuOpens - cpuOpensBefore, first == kCpu ? 1 : 0) << first;
   }
   EXPECT_EQ(ReportCount(), std::size(causes));
@@ -314,8 +321,11 @@ TEST_F(OfferRuleEngineTest, ExceptionsOfARuleLeaveCheckOffer) {
   machineRegistry->SetString(kHklm, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"x9");
   ruleFiles.files = {L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"};
   const auto cmdu = [](const char* root) {
-    return json::array({{{"utr", root}, {"utk", "software\\vendor"}, {"utvn", "stamp"},
-                         {"utvt", "s"}, {"umd", 1}}});
+    return json::array({{{"utr", root},
+                         {"utk", "software\\vendor"},
+                         {"utvn", "stamp"},
+                         {"utvt", "s"},
+                         {"umd", 1}}});
   };
   const struct {
     json ps;

@@ -76,8 +76,8 @@ class RuleEngineFixture : public PackageFixture {
     machineRegistry = std::make_unique<FakeRegistry>(kind);
     system.wow64 = kind == Machine::kWow64Process;
     // The CPU key is there on every machine.
-    machineRegistry->SetDword(kHklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
-                              L"~MHz", 2400, kind == Machine::kWow64Process ? k64 : 0);
+    machineRegistry->SetDword(kHklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"~MHz",
+                              2400, kind == Machine::kWow64Process ? k64 : 0);
   }
 
   std::unique_ptr<OfferRuleEngine> MakeEngine(std::int32_t maxOffers = 1000) {

@@ -21,10 +21,8 @@ TEST_F(SystemRequirementRules, DiskSpaceOfTheDefaultProfilesDrive) {
     json disk;
     const char* verdict;
   } cases[] = {
-      {1000, "accepted"},
-      {1001, "NOT ENOUGH DISK SPACE"},
-      {1, "accepted"},
-      {-1, "NOT ENOUGH DISK SPACE"},  // compared unsigned: never met
+      {1000, "accepted"}, {1001, "NOT ENOUGH DISK SPACE"},
+      {1, "accepted"},    {-1, "NOT ENOUGH DISK SPACE"},  // compared unsigned: never met
       {0, "accepted"},
   };
   for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, {{"disk", c.disk}}), c.verdict) << c.disk;
@@ -120,12 +118,12 @@ TEST_F(SystemRequirementRules, OwnVersionAgainstPv) {
       {L"1.2.3.4", "1.2.3.5", "UNSUPPORTED PLATFORM VERSION"},
       {L"1.2.3.0", "1.2.3", "accepted"},
       {L"1.2", "1.2.0.1", "UNSUPPORTED PLATFORM VERSION"},
-      {L"1.10", "1.9.9", "accepted"},  // numbers, not text
-      {L"1..2", "1.2", "accepted"},     // empty pieces are skipped
+      {L"1.10", "1.9.9", "accepted"},    // numbers, not text
+      {L"1..2", "1.2", "accepted"},      // empty pieces are skipped
       {L"2.0", " +2.x.-1", "accepted"},  // blanks, signs, digits up to the first other character
       {L"", "0.0", "accepted"},
       {L"", "0.1", "UNSUPPORTED PLATFORM VERSION"},
-      {L"1.2.3.4", "abc", "accepted"},  // a piece without digits is 0
+      {L"1.2.3.4", "abc", "accepted"},                 // a piece without digits is 0
       {L"1.99999999999", "1.2147483647", "accepted"},  // saturates as a 32-bit long does
   };
   const auto engine = MakeEngine();

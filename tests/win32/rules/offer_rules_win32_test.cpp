@@ -84,8 +84,8 @@ std::vector<std::string> ReasonsFor(const std::string& offerId) {
 
 HKEY Create(HKEY root, const std::wstring& path, REGSAM view) {
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                            &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS)
       << Narrow(path);
   return key;
@@ -251,9 +251,9 @@ class OfferRulesWin32 : public ::testing::Test {
     ps["dn"] = "Offer";
     ps["u"] = "https://localhost/f/x";
     const json offer = {{"ad", {{"f", "feed-r"}, {"o", id}}}, {"ps", ps}};
-    return std::make_shared<Package>(
-        services, EventTemplate(*settings, w::System(), w::TextCodePages()), offer, false, "",
-        index);
+    return std::make_shared<Package>(services,
+                                     EventTemplate(*settings, w::System(), w::TextCodePages()),
+                                     offer, false, "", index);
   }
 
   // The loading task's walk; a rejected offer's report is finished before
@@ -277,7 +277,7 @@ class OfferRulesWin32 : public ::testing::Test {
   }
 
   OfferRulePlatform Platform() {
-    return OfferRulePlatform{w::RegistryAccess(), w::System(),       w::Files(),
+    return OfferRulePlatform{w::RegistryAccess(), w::System(),      w::Files(),
                              w::Machine(),        w::SystemClock(), w::TextCodePages()};
   }
 
@@ -312,8 +312,10 @@ TEST_F(OfferRulesWin32, OffersWalkToTheExpectedListAndReasons) {
     return members;
   };
   const auto uninstall = [&user](int minDays) {
-    return json{{"utr", "HKEY_CURRENT_USER"}, {"utk", "software\\" + user},
-                {"utvn", "uninstalled"},      {"utvt", "REG_SZ"},
+    return json{{"utr", "HKEY_CURRENT_USER"},
+                {"utk", "software\\" + user},
+                {"utvn", "uninstalled"},
+                {"utvt", "REG_SZ"},
                 {"umd", minDays}};
   };
   const std::vector<OfferCase> cases = {
@@ -352,8 +354,7 @@ TEST_F(OfferRulesWin32, OffersWalkToTheExpectedListAndReasons) {
        "REGISTRY INCLUDE APP NOT FOUND"},
       {Id("eapp"), ps({{"eapp", {Name(L"gone.exe"), Name(L"tool.exe")}}}),
        "REGISTRY EXCLUDE APP FOUND"},
-      {Id("cmdu"), ps({{"cmdu", {uninstall(0), uninstall(3)}}}),
-       "MIN DAYS UNINSTALL CHECKER"},
+      {Id("cmdu"), ps({{"cmdu", {uninstall(0), uninstall(3)}}}), "MIN DAYS UNINSTALL CHECKER"},
       {Id("cmdu-passed"), ps({{"cmdu", {uninstall(1)}}}), ""},
       {Id("chrome"), ps({{"x", 12}}), ""},
       {Id("no-chrome-wanted"), ps({{"x", 13}}), "HAVE CHROME"},
