@@ -26,7 +26,7 @@ void OfferRuleEngine::BuildApplicationIndex() {
           applicationIndex_[name].push_back(ApplicationEntry{root, viewFlags, {}, false});
         }
       } catch (const win32::RegistryError&) {
-        // Names listed before the failure stay; the view is done.
+        // A view that cannot be listed adds nothing.
       }
     }
   }

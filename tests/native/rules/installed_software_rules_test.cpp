@@ -205,6 +205,15 @@ TEST_F(RegisteredApplications, TheIndexIsListedOnceAndPathsResolvedOnce) {
   EXPECT_EQ(opens.size(), 6u);
 }
 
+TEST_F(RegisteredApplications, AViewThatCannotBeListedAddsNothing) {
+  const auto engine = MakeEngine();
+  // The first listing is HKLM's default (32-bit) view.
+  machineRegistry->FailNext(FakeRegistry::Call::kQueryInfoKey, 5);
+  EXPECT_EQ(Verdict(*engine, {{"iapp", {"tool64.exe", "usertool.exe"}}}), "accepted");
+  EXPECT_EQ(Verdict(*engine, {{"iapp", {"tool32.exe"}}}), "REGISTRY INCLUDE APP NOT FOUND");
+  EXPECT_EQ(machineRegistry->OpenHandles(), 0u);
+}
+
 TEST_F(RegisteredApplications, SixtyFourBitRegistrationsAreTestedInTheNativeFileView) {
   const auto engine = MakeEngine();
   EXPECT_EQ(Verdict(*engine, {{"iapp", {"tool32.exe", "tool64.exe"}}}), "accepted");
