@@ -11,3 +11,8 @@ vellam_add_windows_program(bare_dialog GUI
                                    ${PROJECT_SOURCE_DIR}/bench/startup/bare_dialog.rc
                            LIBRARIES user32)
 target_include_directories(bare_dialog PRIVATE ${PROJECT_SOURCE_DIR}/src/resources)
+
+# One offer walk on the real registry (bench/README.md, "One offer walk").
+vellam_add_windows_program(offer_walk_bench WMAIN
+                           SOURCES ${PROJECT_SOURCE_DIR}/bench/offer_walk/offer_walk_bench.cpp
+                           LIBRARIES vellam_win32)

@@ -1,6 +1,9 @@
 #include "rules/number_conversion.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <limits>
+#include <string>
 #include <stdexcept>
 
 namespace {
@@ -39,4 +42,20 @@ std::uint32_t DecimalToULong(const std::wstring& text) {
 
 std::uint64_t DecimalToULongLong(const std::wstring& text) {
   return ConvertDecimal(text, std::numeric_limits<std::uint64_t>::max(), "stoull");
+}
+
+float DecimalToFloat(const std::wstring& text) {
+  // strtof reads ASCII only; the first other character ends the number.
+  std::string ascii;
+  ascii.reserve(text.size());
+  for (const wchar_t c : text) {
+    if (static_cast<std::uint32_t>(c) - 1u >= 0x7Fu) break;  // NUL or beyond ASCII
+    ascii += static_cast<char>(c);
+  }
+  char* end = nullptr;
+  errno = 0;
+  const float value = std::strtof(ascii.c_str(), &end);
+  if (end == ascii.c_str()) throw std::invalid_argument("invalid stof argument");
+  if (errno == ERANGE) throw std::out_of_range("stof argument out of range");
+  return value;
 }

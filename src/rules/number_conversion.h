@@ -14,3 +14,10 @@
 
 std::uint32_t DecimalToULong(const std::wstring& text);
 std::uint64_t DecimalToULongLong(const std::wstring& text);
+
+// Text to a single-precision number as std::stof does it: leading white
+// space skipped, the longest leading number read ("9.11.19041.0" gives
+// 9.11), the rest ignored. No number: std::invalid_argument("invalid stof
+// argument"); out of the float range: std::out_of_range("stof argument out of
+// range").
+float DecimalToFloat(const std::wstring& text);

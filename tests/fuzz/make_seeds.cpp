@@ -83,6 +83,26 @@ int main(int argc, char** argv) {
               Bytes({1, 1, 0, 0, 2, 0xF7, 0xF9, 1, 'n', 0x04, 0xFF}) +
                   Repeat(Bytes({0x41, 0, 0, 0}), 255) + Bytes({3, 1, 1, 0xF9, 1, 'n', 0}));
 
+  // offer_rules: [flags][{"m", "e", "o"}]: many offers naming many absent
+  // vendors, and an offer id long enough to be refused base 62.
+  {
+    std::string offers;
+    for (int i = 0; i < 64; ++i) {
+      offers += std::string(i ? "," : "") + "{\"ad\":{\"f\":\"f\",\"o\":\"o" + std::to_string(i) +
+                "\"},\"ps\":{\"i\":\"n\",\"dn\":\"n\",\"u\":\"u\",\"v\":" +
+                std::to_string(i % 7) + ",\"r\":[" +
+                Repeat("\"absentvendor\\\\product\",", 200) + "\"last\"]}}";
+    }
+    ok &= Write(out, "offer_rules", "many_absent_vendors",
+                Bytes({1}) + "{\"m\":1000,\"o\":[" + offers + "]}");
+    const std::string longId = Repeat("x", 100000);
+    ok &= Write(out, "offer_rules", "long_offer_id",
+                Bytes({1}) + "{\"m\":5,\"o\":[{\"ad\":{\"f\":\"f\",\"o\":\"" + longId +
+                    "\"},\"ps\":{\"i\":\"n\",\"dn\":\"n\",\"u\":\"u\",\"v\":1}},"
+                    "{\"ad\":{\"f\":\"f\",\"o\":\"b\"},\"ps\":{\"i\":\"n\",\"dn\":\"n\","
+                    "\"u\":\"u\",\"pn\":true,\"cfs\":{\"ab\":[\"x\"]}}}]}");
+  }
+
   // package: [flags][response document]
   const std::string offer = "{\"ad\":{\"f\":\"feed\",\"o\":\"o\"},\"ps\":{\"i\":\"i\",\"dn\":\"d\",\"u\":\"u\",";
   ok &= Write(out, "package", "placeholder_fan_out",

@@ -10,6 +10,7 @@
 #include "platform/file_reader.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
+#include "platform/machine_state.h"
 #include "platform/module_resources.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -39,5 +40,6 @@ WinInet& RealWinInet();
 Processes& RealProcesses();
 FileReaders& RealFileReaders();
 ZipShell& RealZipShell();
+MachineState& RealMachineState();
 
 }  // namespace platform::win32

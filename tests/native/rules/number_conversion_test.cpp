@@ -61,4 +61,36 @@ TEST(DecimalConversion, FailuresCarryTheStandardMessages) {
   }
 }
 
+// The Internet Explorer version: the longest leading number, as stof.
+TEST(DecimalToFloat, ReadsTheLeadingNumber) {
+  const struct {
+    const wchar_t* text;
+    float value;
+  } cases[] = {
+      {L"9.11.19041.0", 9.11f}, {L"11.0.9600.16428", 11.0f}, {L" \t8.0", 8.0f},
+      {L"-2.5x", -2.5f},         {L"1e3", 1000.0f},         {L"7\u00e9", 7.0f},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecimalToFloat(c.text), c.value) << Narrow(c.text);
+}
+
+TEST(DecimalToFloat, TextsWithoutANumberOrOutOfRange) {
+  const struct {
+    const wchar_t* text;
+    bool invalid;
+  } cases[] = {{L"", true}, {L"ie9", true}, {L".", true}, {L"\u00e99", true},
+               {L"1e39", false}, {L"-1e39", false}};
+  for (const auto& c : cases) {
+    try {
+      DecimalToFloat(c.text);
+      ADD_FAILURE() << "no exception for " << Narrow(c.text);
+    } catch (const std::invalid_argument& error) {
+      EXPECT_TRUE(c.invalid) << Narrow(c.text);
+      EXPECT_STREQ(error.what(), "invalid stof argument");
+    } catch (const std::out_of_range& error) {
+      EXPECT_FALSE(c.invalid) << Narrow(c.text);
+      EXPECT_STREQ(error.what(), "stof argument out of range");
+    }
+  }
+}
+
 }  // namespace
