@@ -5,6 +5,26 @@
 #include "config/configuration_manager.h"
 #include "config/package.h"
 
+std::vector<PageKind> PagesAfterLoading(std::int32_t wizardType, bool brandedPages,
+                                        bool optionPages, std::size_t offerCount) {
+  std::vector<PageKind> pages;
+  if (brandedPages && optionPages) pages.push_back(PageKind::Warning);
+  pages.push_back(brandedPages ? PageKind::License : PageKind::Welcome);
+  pages.insert(pages.end(), offerCount, PageKind::Offer);
+  if (optionPages) {
+    pages.push_back(PageKind::Options);
+    pages.push_back(PageKind::Configurations);
+  }
+  if (wizardType == kWizardDlm) {
+    pages.push_back(PageKind::DownloadDlm);
+    pages.push_back(PageKind::FinishDlm);
+  } else if (wizardType == kWizardIsv) {
+    pages.push_back(PageKind::DownloadIsv);
+    pages.push_back(PageKind::FinishIsv);
+  }
+  return pages;
+}
+
 bool WizardFlow::NavigateTo(size_t index) {
   if (index >= pages_.size()) return false;
   current_ = index;

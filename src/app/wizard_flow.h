@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -38,6 +39,26 @@ constexpr const char* kSkipAllAfterDeclineDeclined = "SKIP ALL AFTER DECLINE OFF
 // Sends event 2 with {"13": reason} for a skipped offer (the dialog's does;
 // tests record).
 using SkippedOfferReport = std::function<void(Package& offer, const char* reason)>;
+
+// The pages added when loading completes, after the language and loading
+// pages, in the order they are shown.
+enum class PageKind {
+  Warning,         // WarningPageZQClassic
+  License,         // LicensePageIsv
+  Welcome,         // WelcomePageIsv
+  Offer,           // ProductPage, one per offer
+  Options,         // OptionsPageZQClassic
+  Configurations,  // ConfigurationsPageZQClassic
+  DownloadDlm,
+  FinishDlm,
+  DownloadIsv,
+  FinishIsv,
+};
+
+// By wizard type (kWizardDlm / kWizardIsv) and the two page-set flags; the
+// n-th Offer entry shows offer n.
+std::vector<PageKind> PagesAfterLoading(std::int32_t wizardType, bool brandedPages,
+                                        bool optionPages, std::size_t offerCount);
 
 class WizardFlow {
  public:

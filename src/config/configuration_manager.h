@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,27 @@ struct ConfigurationPlatform {
   platform::Registry& registry;
   platform::Clock& clock;
   platform::Dialogs& dialogs;
+};
+
+// Packages nothing else holds whose reports may still be under way (rejected
+// offers): kept until their reports end, so that no one has to wait for them
+// while the wizard runs. The wizard's exit waits for them (events/events.h).
+// Any thread.
+class PendingReports {
+ public:
+  PendingReports() = default;
+  PendingReports(const PendingReports&) = delete;
+  PendingReports& operator=(const PendingReports&) = delete;
+
+  // Keeps `package`; drops the kept ones whose reports have ended.
+  void Keep(std::shared_ptr<Package> package);
+  // Blocks until every kept package's reports have ended.
+  void WaitAll();
+  std::size_t size() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::shared_ptr<Package>> packages_;
 };
 
 class ConfigurationManager {
@@ -91,6 +113,7 @@ class ConfigurationManager {
   std::vector<std::shared_ptr<Package>> acceptedOffers;
   std::vector<std::shared_ptr<Package>> shownOffers;
   std::shared_ptr<Package> mainPackage;
+  PendingReports rejectedOffers;
   std::shared_ptr<DecodedPicture> logoImage;
   std::string sessionId;
   std::string machineGuid;

@@ -116,6 +116,39 @@ void Package::WaitForEvents() {
 
 Package::~Package() { WaitForEvents(); }
 
+void PendingReports::Keep(std::shared_ptr<Package> package) {
+  std::vector<std::shared_ptr<Package>> finished;  // released outside the lock
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = packages_.begin(); it != packages_.end();) {
+    bool done = false;
+    {
+      std::lock_guard<std::mutex> eventLock((*it)->eventMutex);
+      done = (*it)->pendingEvents == 0;
+    }
+    if (done) {
+      finished.push_back(std::move(*it));
+      it = packages_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (package) packages_.push_back(std::move(package));
+}
+
+void PendingReports::WaitAll() {
+  std::vector<std::shared_ptr<Package>> kept;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    kept = packages_;
+  }
+  for (const std::shared_ptr<Package>& package : kept) package->WaitForEvents();
+}
+
+std::size_t PendingReports::size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return packages_.size();
+}
+
 void ReportClosing(ConfigurationManager& settings) {
   const std::vector<std::shared_ptr<Package>> shown = settings.shownOffers;
   for (const std::shared_ptr<Package>& offer : shown) {
@@ -127,4 +160,5 @@ void ReportClosing(ConfigurationManager& settings) {
     main->ReportEvent(kEventClosing, nullptr);
     main->WaitForEvents();
   }
+  settings.rejectedOffers.WaitAll();
 }

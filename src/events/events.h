@@ -37,5 +37,6 @@ class ConfigurationManager;
 
 // The close reports: code 5 to each shown offer in order, waiting until that
 // package's reports are done before the next, then the same for the main
-// product when there is one. Blocks without a time-out.
+// product when there is one, then the rejected offers' reports (nothing new
+// is sent for them). Blocks without a time-out.
 void ReportClosing(ConfigurationManager& settings);

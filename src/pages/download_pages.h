@@ -2,6 +2,8 @@
 // they report Next when their work is done.
 #pragma once
 
+#include <functional>
+
 #include "ui/image_control.h"
 #include "pages/page.h"
 
@@ -29,10 +31,17 @@ class DownloadPageIsv final : public CallbackPage {
   std::wstring GetPageName() const override { return L"DownloadPageISV"; }
   // Installers are fetched and run: closing now would leave them half done.
   CloseBox closeBox() const override { return CloseBox::Remove; }
+  // Called when the installers start running and when they have ended.
+  void SetInstallNotifications(std::function<void()> start, std::function<void()> end) {
+    installStartNotification_ = std::move(start);
+    installEndNotification_ = std::move(end);
+  }
 
  protected:
   BOOL OnInitDialog() override;
 
  private:
+  std::function<void()> installStartNotification_;
+  std::function<void()> installEndNotification_;
   CStaticFromImage productImage_;  // 1016
 };

@@ -1,6 +1,10 @@
 #include "app/win32/vellam_dlg.h"
 
+#include <new>
+#include <optional>
+
 #include "app/win32/about_dlg.h"
+#include "app/win32/package_services.h"
 #include "app/win32/singletons.h"
 #include "app/working_folder_cleanup.h"
 #include "config/package.h"
@@ -13,6 +17,7 @@
 namespace {
 
 constexpr UINT kAboutCommand = 0x10;
+constexpr UINT kLoadCompleteMessage = WM_USER + 3;
 
 // Only when the current language has no text for the question.
 constexpr wchar_t kQuitFallback[] = L"Are you sure you want to quit the setup?";
@@ -131,7 +136,12 @@ void CVellamDlg::CreateDeferredPages() {
   HWND focus = GetFocus();
   errorPage_ = MakePage<ErrorPage>(languageManager_, hwnd());
   if (errorPage_) CreatePage(*errorPage_, area);
-  CreateAndAddPage(std::make_unique<LoadingPage>(languageManager_, hwnd()), area);
+  auto loadingPage = std::make_unique<LoadingPage>(languageManager_, hwnd());
+  loadedOffers_ = std::make_shared<PostedValue<PackageList>>(postTarget(), kLoadCompleteMessage);
+  // May run on a picture thread: it only stores the list and posts.
+  loadingPage->SetLoadCompleteCallback(
+      [box = loadedOffers_](PackageList offers) { box->Deliver(std::move(offers)); });
+  CreateAndAddPage(std::move(loadingPage), area);
   if (focus && IsWindow(focus)) SetFocus(focus);
 }
 
@@ -207,16 +217,106 @@ void CVellamDlg::OnButtonPressed(ButtonType button) {
       });
   switch (action.kind) {
     case FlowAction::Kind::ShowPage:
+      if (action.startMainProduct) StartMainProduct();
       NavigateToPage(action.page);
       break;
     case FlowAction::Kind::EndWizard:
-      // No question, but nothing left behind either.
+      // No question, but nothing left behind either: rejection reports
+      // still under way end first.
+      settings_->rejectedOffers.WaitAll();
       DeleteWorkingFolder(*settings_);
       EndDialog(1);
       break;
     case FlowAction::Kind::None:
       break;
   }
+}
+
+void CVellamDlg::StartMainProduct() {
+  ConfigurationManager& settings = *settings_;
+  const bool isv = settings.wizardType == kWizardIsv;
+  const std::wstring none;
+  const EventTemplate eventTemplate(settings, platform::win32::RealSystemInfo(),
+                                    platform::win32::RealCodePages());
+  settings.mainPackage = std::make_shared<Package>(
+      GetPackageServices(), eventTemplate, true, 0, isv ? settings.productId : none,
+      isv ? settings.flowCode : none, isv ? settings.productTitle : none,
+      isv ? settings.channel : none);
+  settings.mainPackage->ReportEventW(kEventFirstPage, nullptr);
+}
+
+void CVellamDlg::OnLoadCompleteMessage() {
+  std::optional<PackageList> loaded = loadedOffers_ ? loadedOffers_->Take() : std::nullopt;
+  // Only once: the pages after loading exist from then on.
+  if (!loaded || flow_.pageCount() != 2) return;
+  flow_.offers = std::move(*loaded);
+  ConfigurationManager& settings = *settings_;
+  const bool dlm = settings.wizardType == kWizardDlm;
+  // The response may have changed the texts' values (the title among them).
+  languageManager_->SetLanguage(settings.languageName);
+  if (dlm) {
+    headerIcon_.SetImage(settings.logoImage);
+    ShowItem(IDC_HEADER_ICON, true);
+    SetItemText(IDC_PRODUCT_TITLE, settings.productTitle);
+    SetWindowTextW(hwnd(), (settings.productTitle + L" Setup").c_str());
+    ShowItem(IDC_PRODUCT_TITLE, true);
+  }
+  if (settings.mainPackage) {
+    settings.mainPackage->InitMainProduct(
+        EventTemplate(settings, platform::win32::RealSystemInfo(),
+                      platform::win32::RealCodePages()),
+        dlm ? settings.productTitle : settings.productId, settings.flowCode,
+        settings.productTitle, settings.channel);
+  }
+
+  const RECT area = PageRectangle();
+  size_t offer = 0;
+  for (const PageKind kind : PagesAfterLoading(settings.wizardType, settings.brandedPages,
+                                               settings.optionPages, flow_.offers.size())) {
+    std::unique_ptr<IPage> page;
+    const SharedLanguageManager& texts = languageManager_;
+    switch (kind) {
+      case PageKind::Warning:
+        page = MakePage<WarningPageZQClassic, IPage>(texts, hwnd());
+        break;
+      case PageKind::License:
+        page = MakePage<LicensePageIsv, IPage>(texts, hwnd());
+        break;
+      case PageKind::Welcome:
+        page = MakePage<WelcomePageIsv, IPage>(texts, hwnd());
+        break;
+      case PageKind::Offer:
+        page.reset(new (std::nothrow) ProductPage(texts, flow_.offers[offer++], hwnd()));
+        break;
+      case PageKind::Options:
+        page = MakePage<OptionsPageZQClassic, IPage>(texts, hwnd());
+        break;
+      case PageKind::Configurations:
+        page = MakePage<ConfigurationsPageZQClassic, IPage>(texts, hwnd());
+        break;
+      case PageKind::DownloadDlm:
+        page = MakePage<DownloadPageDlm, IPage>(texts, hwnd());
+        break;
+      case PageKind::FinishDlm:
+        page = MakePage<FinishPageDlm, IPage>(texts, hwnd());
+        break;
+      case PageKind::DownloadIsv: {
+        auto download = MakePage<DownloadPageIsv>(texts, hwnd());
+        if (download) {
+          // The installers run: closing now warns about them.
+          download->SetInstallNotifications([this] { flow_.SetBusy(true); },
+                                            [this] { flow_.SetBusy(false); });
+        }
+        page = std::move(download);
+        break;
+      }
+      case PageKind::FinishIsv:
+        page = MakePage<FinishPageIsv, IPage>(texts, hwnd());
+        break;
+    }
+    if (page) CreateAndAddPage(std::move(page), area);
+  }
+  OnButtonPressed(ButtonType::Next);
 }
 
 bool CVellamDlg::OnCommand(int id, int notifyCode) {
@@ -275,6 +375,9 @@ bool CVellamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
       return OnPaint();
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(icon_);
+      return true;
+    case kLoadCompleteMessage:
+      OnLoadCompleteMessage();
       return true;
     default:
       return false;

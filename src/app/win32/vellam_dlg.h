@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/offer_loading.h"
 #include "app/wizard_flow.h"
 #include "locale/language_manager.h"
 #include "pages/finish_pages.h"
@@ -51,6 +52,10 @@ class CVellamDlg : public ui::Dialog {
 
  private:
   bool OnSysCommand(WPARAM command);
+  // The loading page has handed the offers over: the remaining pages.
+  void OnLoadCompleteMessage();
+  // Next on the language page, the first time.
+  void StartMainProduct();
   bool OnPaint();
   bool ClaimSingleInstance();
   void AppendCloseToSystemMenu();
@@ -69,6 +74,9 @@ class CVellamDlg : public ui::Dialog {
   WizardFlow flow_;
   std::unique_ptr<ErrorPage> errorPage_;
   bool deferredPagesCreated_ = false;
+  // The offers the loading page hands over, possibly from a picture thread
+  // and possibly after this window is gone: taken on kLoadCompleteMessage.
+  std::shared_ptr<PostedValue<PackageList>> loadedOffers_;
   CStaticFromImage headerIcon_;  // 1007
   platform::win32::ScopedBrush barBrush_;
   platform::win32::ScopedHandle instanceMutex_;
