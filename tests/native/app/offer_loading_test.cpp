@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/wizard_flow.h"
+#include "events/events.h"
 #include "rules/rule_engine_fixture.h"
 
 namespace {
@@ -177,7 +179,9 @@ TEST_F(OfferLoadingTest, OffersWalkedThroughTheRules) {
     settings->rejectedOffers.WaitAll();
     const std::vector<RuleReport> reports = Reports();
     EXPECT_EQ(std::vector<RuleReport>(reports.begin() + reportsBefore, reports.end()), c.reports);
-    if (c.response.contains("o")) EXPECT_EQ(settings->maxOffers, c.maxOffers);
+    if (c.response.contains("o")) {
+      EXPECT_EQ(settings->maxOffers, c.maxOffers);
+    }
   }
 }
 
