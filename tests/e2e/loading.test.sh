@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Language → loading → the pages after it, against the reference server: the
+# ISV wizard with four offers (two fail their rules on any machine: a shared
+# vertical and a registry key every Windows has), the DLM wizard with two
+# (one fails), and the DLM configuration error page on an empty title (the
+# request strips every blank, so titles here have none). Checks
+# the pages shown (each by a control only it has) and the reports
+# the server received: event 1 for the main product, event 2 with the reason
+# for each rejected offer.
+if [ -z "${VELLAM_DEVSERVER_LOGS:-}" ]; then
+  root=$(cd "$(dirname "$0")/../.." && pwd)
+  logs=$(realpath -m "$1")/e2e-server-logs/loading
+  mkdir -p "$logs"
+  exec "$root/tools/devserver/serve" --scenario "$root/tests/e2e/loading.scenario.json" \
+    --logs "$logs" run "$0" "$@"
+fi
+source "$(dirname "$0")/lib.sh"
+e2e_start_display
+"$E2E_ROOT/tools/addroot/install-ca" "$E2E_PREFIX" "$E2E_BUILD/addroot.exe" \
+  "$VELLAM_DEVSERVER_CERTS" >>"$E2E_WORK/addroot.log" 2>&1 || { echo "FAIL: CA"; exit 1; }
+unset VELLAM_WIZARD_TITLE
+
+# Waits up to a minute until control ID is visible on the page shown.
+page_shown() {
+  local id=$1 i
+  for i in $(seq 120); do
+    [ "$(drive visible "$id" 2>/dev/null || true)" == "1" ] && { echo shown; return; }
+    sleep 0.5
+  done
+  echo "not shown"
+}
+
+# The reports received so far: "code offer reason", one per line, sorted.
+reports() {
+  python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
+import json, sys
+lines = []
+try:
+    for line in open(sys.argv[1]):
+        data = json.loads(line)["data"]
+        lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-",
+                               data.get("13", "") or "-"]))
+except FileNotFoundError:
+    pass
+print("\n".join(sorted(lines)))
+PY
+}
+
+# Waits up to a minute until the reports are EXPECTED; prints what came.
+reports_become() {
+  local expected=$1 got i
+  for i in $(seq 300); do
+    got=$(reports)
+    [ "$got" == "$expected" ] && break
+    sleep 0.2
+  done
+  echo "$got"
+}
+
+start_run() {
+  e2e_start "$1"
+  E2E_RUN_PID=$E2E_LAST_PID
+}
+end_run() {
+  kill "$E2E_RUN_PID" 2>/dev/null || true
+  e2e_stop_wine
+}
+
+# --- ISV: offers A and D pass, B and C are rejected -------------------------
+start_run "$E2E_BUILD/Vellam.exe"
+e2e_wait_wizard >/dev/null || { echo "FAIL: no ISV wizard"; exit 1; }
+drive click "$IDC_NEXT" >/dev/null
+check "isv: warning page after loading" "$(page_shown "$IDC_WARNING_TITLE")" "shown"
+e2e_screenshot isv-warning
+drive click "$IDC_NEXT" >/dev/null
+check "isv: licence page" "$(page_shown "$IDC_AGREE")" "shown"
+drive click "$IDC_AGREE" >/dev/null
+check "isv: the first offer page" "$(page_shown "$IDC_ACCEPT")" "shown"
+e2e_screenshot isv-offer
+check "isv: event 1 and the two rejections" "$(reports_become "1 Pellio Classic -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT
+2 OfferC REGISTRY KEY EXISTS")" "1 Pellio Classic -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT
+2 OfferC REGISTRY KEY EXISTS"
+end_run
+
+# --- DLM: the description names the product; offer B is rejected ----------
+: >"$VELLAM_DEVSERVER_LOGS/events.jsonl"
+start_run "$E2E_BUILD/VellamDLM.exe"
+e2e_wait_wizard >/dev/null || { echo "FAIL: no DLM wizard"; exit 1; }
+drive click "$IDC_NEXT" >/dev/null
+check "dlm: warning page after loading" "$(page_shown "$IDC_WARNING_TITLE")" "shown"
+check "dlm: caption from the description" "$(drive caption)" '"Tundra Setup"'
+check "dlm: header title shown" "$(drive text "$IDC_PRODUCT_TITLE")" "Tundra"
+e2e_screenshot dlm-warning
+drive click "$IDC_NEXT" >/dev/null
+check "dlm: licence page" "$(page_shown "$IDC_AGREE")" "shown"
+drive click "$IDC_AGREE" >/dev/null
+check "dlm: the offer page" "$(page_shown "$IDC_ACCEPT")" "shown"
+check "dlm: event 1 and the rejection" "$(reports_become "1 - -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT")" "1 - -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT"
+end_run
+
+# --- DLM: an empty title is the configuration error ------------------------
+start_run "$E2E_BUILD/VellamDLM.exe"
+e2e_wait_wizard >/dev/null || { echo "FAIL: no DLM wizard"; exit 1; }
+drive click "$IDC_NEXT" >/dev/null
+drive --timeout 60000 wait-text "$IDC_ERROR_TITLE" "Something went wrong" >/dev/null || true
+check "dlm-error: error title" "$(drive text "$IDC_ERROR_TITLE")" "Something went wrong"
+check "dlm-error: error text" "$(drive text "$IDC_ERROR_TEXT")" "Please try to download later"
+e2e_screenshot dlm-error
+end_run
+
+e2e_finish
