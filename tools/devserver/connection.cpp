@@ -15,6 +15,7 @@ namespace devserver {
 namespace {
 
 constexpr int kReadTimeoutMs = 5000;
+constexpr std::size_t kWorkerThreads = 64;
 constexpr int kWriteTimeoutMs = 5000;
 constexpr int kKeepAliveTimeoutMs = 5000;
 constexpr int kKeepAliveMaxCount = 100;
@@ -109,6 +110,10 @@ void SetTimeout(int fd, int option, int milliseconds) {
 
 ConnectionServer::ConnectionServer(SSL_CTX* tls, bool sendContinue)
     : tls_(tls), sendContinue_(sendContinue) {
+  // Like a real server, a slow route (scripted delays, throttled files) must
+  // not hold up the others: the library's default pool of 8 threads would
+  // queue a picture request behind eight slow analytics reports.
+  new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
   // The library's default is SO_REUSEPORT, which lets a second server bind
   // the same port and silently take half the connections. A port in use
   // must be an error instead.
