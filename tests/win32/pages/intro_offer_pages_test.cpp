@@ -340,11 +340,10 @@ class OfferPage : public PageContent {
     for (auto& offer : offers_) offer->WaitForEvents();
   }
 
-  std::shared_ptr<Package> Offer(std::int32_t index, const json& flowLimits = json::object()) {
+  std::shared_ptr<Package> Offer(std::int32_t index) {
     json offer = json::parse(R"({"ad": {"f": "feed-p", "o": "offer-p"},
         "ps": {"i": "Nimbus", "dn": "Nimbus B\u00e4ckup", "u": "https://localhost/f/nimbus.exe",
                "cp": "https://nimbus.example/privacy", "ctu": "https://nimbus.example/eula"}})");
-    if (!flowLimits.empty()) offer["ps"]["cfs"] = flowLimits;
     offers_.push_back(std::make_shared<Package>(
         services_, EventTemplate(*settings_, w::RealSystemInfo(), w::RealCodePages()), offer, false,
         "", index));
@@ -389,20 +388,23 @@ TEST_F(OfferPage, SkipAllIsHiddenOnTheLastOfferAndAtItsFlowLimit) {
   struct Case {
     std::int32_t index;
     std::int32_t eligible;
-    json limits;
+    std::int32_t flowMaxOffers;  // from the partner block's "cfs"
     bool shown;
   };
   const Case cases[] = {
-      {0, 1, json::object(), false},
-      {0, 2, json::object(), true},
-      {1, 2, json::object(), false},
-      {0, 3, {{"mo", 1}}, false},
-      {1, 3, {{"mo", 3}}, true},
+      {0, 1, kNoFlowLimit, false},
+      {0, 2, kNoFlowLimit, true},
+      {1, 2, kNoFlowLimit, false},
+      {0, 3, 1, false},
+      {1, 3, 3, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.index) + " of " + std::to_string(c.eligible) + " " + c.limits.dump());
+    SCOPED_TRACE(std::to_string(c.index) + " of " + std::to_string(c.eligible) + ", limit " +
+                 std::to_string(c.flowMaxOffers));
     settings_->acceptedOfferCount = c.eligible;
-    auto& page = Page(Offer(c.index, c.limits));
+    auto offer = Offer(c.index);
+    offer->flowMaxOffers = c.flowMaxOffers;
+    auto& page = Page(offer);
     EXPECT_EQ(IsVisible(page.Item(IDC_SKIP_ALL)), c.shown);
     EXPECT_TRUE(IsVisible(page.Item(IDC_ACCEPT)));
   }
