@@ -48,10 +48,14 @@ TEST(PageTexts, LicenseDisclaimerLinksTheConfiguredAddresses) {
       // Empty addresses leave empty targets.
       {L"", L"", L"By clicking \"I Agree\", you accept the <a href=\"\">Terms of Use</a> and the "
                  L"<a href=\"\">Privacy Policy</a>."},
-      // An address naming the other token is not expanded again.
+      // One replacement after the other: a terms address naming the privacy
+      // token gets the privacy address, not the other way round.
       {L"[LICENSE_PRIVACY_URL]", L"p",
-       L"By clicking \"I Agree\", you accept the <a href=\"[LICENSE_PRIVACY_URL]\">Terms of "
+       L"By clicking \"I Agree\", you accept the <a href=\"p\">Terms of "
        L"Use</a> and the <a href=\"p\">Privacy Policy</a>."},
+      {L"t", L"[LICENSE_TOS_URL]",
+       L"By clicking \"I Agree\", you accept the <a href=\"t\">Terms of "
+       L"Use</a> and the <a href=\"[LICENSE_TOS_URL]\">Privacy Policy</a>."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.terms);
@@ -92,12 +96,21 @@ TEST_F(OfferDisclaimerTest, NamesTheOfferAndLinksItsAddresses) {
       << "the offer's texts are UTF-8";
 }
 
-TEST_F(OfferDisclaimerTest, EmptyAddressesGiveEmptyTargetsAndTokensInValuesStay) {
-  const auto offer = MakeOffer(OfferWith(R"({"dn": "[PACKAGE_EULA_URL]"})"));
+TEST_F(OfferDisclaimerTest, EmptyAddressesGiveEmptyTargets) {
+  const auto offer = MakeOffer(BaseOffer());
   EXPECT_EQ(OfferDisclaimer(L"[PACKAGE_NAME] <a href=\"[PACKAGE_PRIVACY_URL]\">p</a> "
                             L"<a href=\"[PACKAGE_EULA_URL]\">e</a>",
                             *offer, codePages),
-            L"[PACKAGE_EULA_URL] <a href=\"\">p</a> <a href=\"\">e</a>");
+            L"Nimbus Backup <a href=\"\">p</a> <a href=\"\">e</a>");
+}
+
+// Name, privacy, licence, one after the other: a value is searched by the
+// replacements that follow it, never by its own or earlier ones.
+TEST_F(OfferDisclaimerTest, TokensAreReplacedInTheirOrder) {
+  const auto offer = MakeOffer(OfferWith(
+      R"({"dn": "N[PACKAGE_EULA_URL]", "cp": "P[PACKAGE_NAME]", "ctu": "E[PACKAGE_PRIVACY_URL]"})"));
+  EXPECT_EQ(OfferDisclaimer(L"[PACKAGE_NAME]|[PACKAGE_PRIVACY_URL]|[PACKAGE_EULA_URL]", *offer, codePages),
+            L"NE[PACKAGE_PRIVACY_URL]|P[PACKAGE_NAME]|E[PACKAGE_PRIVACY_URL]");
 }
 
 TEST_F(OfferDisclaimerTest, ATextThatCannotBeConvertedReplacesItsTokenWithNothing) {
