@@ -23,8 +23,8 @@
 #include "config/http_json_client.h"
 #include "config/package.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_platform.h"
 #include "rules/offer_rule_engine.h"
+#include "../../tests/shared/counting_registry.h"
 
 namespace {
 
@@ -42,50 +42,6 @@ class NoSender : public JsonSender {
     status = 200;
     return true;
   }
-};
-
-// The real registry with the calls that make a walk's cost counted.
-class CountingRegistry : public platform::Registry {
- public:
-  explicit CountingRegistry(platform::Registry& real) : real_(real) {}
-  int opens = 0;
-  int listings = 0;
-
-  long OpenKeyA(platform::RegistryKey root, const std::string& subKey, std::uint32_t access,
-                platform::RegistryKey& opened) override {
-    return real_.OpenKeyA(root, subKey, access, opened);
-  }
-  long QueryValueA(platform::RegistryKey key, const std::string& name, std::uint8_t* buffer,
-                   std::uint32_t& size) override {
-    return real_.QueryValueA(key, name, buffer, size);
-  }
-  long CloseKey(platform::RegistryKey key) override { return real_.CloseKey(key); }
-  long OpenKeyW(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t access,
-                platform::RegistryKey& opened) override {
-    ++opens;
-    return real_.OpenKeyW(root, subKey, access, opened);
-  }
-  long QueryInfoKeyW(platform::RegistryKey key, std::uint32_t& subKeys,
-                     std::uint32_t& maxSubKeyLength) override {
-    ++listings;
-    return real_.QueryInfoKeyW(key, subKeys, maxSubKeyLength);
-  }
-  long EnumKeyExW(platform::RegistryKey key, std::uint32_t index, wchar_t* name,
-                  std::uint32_t& length) override {
-    return real_.EnumKeyExW(key, index, name, length);
-  }
-  long GetValueW(platform::RegistryKey key, const std::wstring& subKey,
-                 const std::wstring& valueName, std::uint32_t flags, std::uint32_t* type,
-                 void* data, std::uint32_t* size) override {
-    return real_.GetValueW(key, subKey, valueName, flags, type, data, size);
-  }
-  long QueryValueExW(platform::RegistryKey key, const std::wstring& valueName, std::uint32_t* type,
-                     std::uint8_t* data, std::uint32_t* size) override {
-    return real_.QueryValueExW(key, valueName, type, data, size);
-  }
-
- private:
-  platform::Registry& real_;
 };
 
 }  // namespace

@@ -1,26 +1,16 @@
 #include "pages/intro_pages.h"
 
+#include <richedit.h>
+
 #include "app/win32/singletons.h"
-
-namespace {
-
-
-void SetLinkTarget(ui::LinkButton& link, const std::wstring& url) {
-  link.SetURL(url);
-  // A link without an address is not offered at all.
-  if (url.empty()) ShowWindow(link.hwnd(), SW_HIDE);
-}
-
-}  // namespace
+#include "locale/page_texts.h"
 
 BOOL WelcomePageIsv::OnInitDialog() {
   auto settings = GetConfigurationManager();
-  const bool dlm = settings->wizardType == kWizardDlm;
+  const auto links = WelcomeLinks(*settings);
   picture_.AttachItem(hwnd(), IDC_PICTURE);
-  privacyLink_.AttachItem(hwnd(), IDC_PRIVACY_LINK);
-  termsLink_.AttachItem(hwnd(), IDC_TERMS_LINK);
-  extraLink_.AttachItem(hwnd(), IDC_SDK_LINK);
-  if (dlm) {
+  for (size_t i = 0; i < links.size(); ++i) links_[i].AttachItem(hwnd(), links[i].controlId);
+  if (settings->wizardType == kWizardDlm) {
     picture_.SetImage(settings->logoImage);
   } else {
     picture_.LoadFromResource(IDR_WELCOME_PICTURE, L"IMAGE_BLOB");
@@ -29,21 +19,19 @@ BOOL WelcomePageIsv::OnInitDialog() {
   BindText(IDC_WELCOME_TITLE, "WELCOME_TITLE");
   BindText(IDC_WELCOME_TEXT, "WELCOME_TEXT");
   BindText(IDC_NEXT, "BUTTON_NEXT");
-  BindText(IDC_PRIVACY_LINK, "PRIVACY_LINK");
-  BindText(IDC_TERMS_LINK, dlm ? "TOS_LINK" : "EULA_LINK");
-  BindText(IDC_SDK_LINK, "SDK_LINK");
+  for (const WelcomeLink& link : links) BindText(link.controlId, link.key);
   UpdateTexts();
-  SetLinkTarget(privacyLink_, settings->privacyUrl);
-  SetLinkTarget(termsLink_, settings->termsUrl);
-  SetLinkTarget(extraLink_, settings->extraLinkUrl);
+  for (size_t i = 0; i < links.size(); ++i) {
+    links_[i].SetURL(links[i].url);
+    // A link without an address is not offered at all.
+    if (links[i].url.empty()) ShowItem(links[i].controlId, false);
+  }
   return TRUE;
 }
 
 void WelcomePageIsv::UpdateTexts() {
   CallbackPage::UpdateTexts();
-  privacyLink_.SizeToContent();
-  termsLink_.SizeToContent();
-  extraLink_.SizeToContent();
+  for (ui::LinkButton& link : links_) link.SizeToContent();
 }
 
 bool WelcomePageIsv::OnCommand(int id, int notifyCode) {
@@ -51,6 +39,7 @@ bool WelcomePageIsv::OnCommand(int id, int notifyCode) {
 }
 
 BOOL WarningPageZQClassic::OnInitDialog() {
+  CreatePageBrush();
   // The template has no 1008: that binding stays inert.
   BindText(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");
   BindText(IDC_WARNING_TITLE, "WARNING_TITLE");
@@ -69,6 +58,10 @@ bool WarningPageZQClassic::OnCommand(int id, int notifyCode) {
 }
 
 BOOL LicensePageIsv::OnInitDialog() {
+  // Addresses in the licence text are shown as links; the rich edit's own
+  // link notifications are not asked for, so they open nothing.
+  SendDlgItemMessageW(hwnd(), IDC_LICENSE_EULA, EM_AUTOURLDETECT, TRUE, 0);
+  CreatePageBrush();
   BindText(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");  // not in the template: inert
   BindText(IDC_LICENSE_TITLE, "LICENSE_TITLE");
   BindText(IDC_LICENSE_TEXT, "LICENSE_TEXT");
@@ -79,6 +72,18 @@ BOOL LicensePageIsv::OnInitDialog() {
   UpdateTexts();
   MakeTitleBold(IDC_LICENSE_TITLE);
   return TRUE;
+}
+
+void LicensePageIsv::UpdateTexts() {
+  LinkPage::UpdateTexts();
+  // From the key's text, not read back from the control: a link control
+  // may hand back its text without the markup. Without a text the
+  // placeholder caption, which holds no token, stays.
+  const std::wstring text = languageManager().GetText("LICENSE_DISCLAIMER");
+  if (!hwnd() || text.empty()) return;
+  auto settings = GetConfigurationManager();
+  SetItemText(IDC_LICENSE_DISCLAIMER,
+              LicenseDisclaimer(text, settings->termsUrl, settings->privacyUrl));
 }
 
 bool LicensePageIsv::OnCommand(int id, int notifyCode) {

@@ -21,16 +21,15 @@ class WelcomePageIsv final : public CallbackPage {
   bool OnCommand(int id, int notifyCode) override;
 
  private:
-  ui::LinkButton privacyLink_;  // 1039
-  ui::LinkButton termsLink_;    // 1040
-  ui::LinkButton extraLink_;    // 1041
-  CStaticFromImage picture_;    // 1016
+  ui::LinkButton links_[3];   // 1039 privacy, 1040 terms, 1041 extra
+  CStaticFromImage picture_;  // 1016
 };
 
-class WarningPageZQClassic final : public CallbackPage {
+class WarningPageZQClassic final : public LinkPage {
  public:
+  // The warning text's links open nothing.
   WarningPageZQClassic(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), IDD_WARNING, parent) {}
+      : LinkPage(std::move(languageManager), IDD_WARNING, parent, IDC_WARNING_TEXT, false) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"WarningPageZQClassic"; }
 
@@ -39,12 +38,15 @@ class WarningPageZQClassic final : public CallbackPage {
   bool OnCommand(int id, int notifyCode) override;
 };
 
-class LicensePageIsv final : public CallbackPage {
+class LicensePageIsv final : public LinkPage {
  public:
   LicensePageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
-      : CallbackPage(std::move(languageManager), IDD_LICENSE, parent) {}
+      : LinkPage(std::move(languageManager), IDD_LICENSE, parent, IDC_LICENSE_DISCLAIMER, true) {}
   void OnNavigateToPage() override {}
   std::wstring GetPageName() const override { return L"LicensePage"; }
+  // The texts, then the disclaimer's address tokens: a new language brings
+  // the tokens back.
+  void UpdateTexts() override;
 
  protected:
   BOOL OnInitDialog() override;

@@ -1,12 +1,25 @@
 #include "pages/options_pages.h"
 
+#include "app/win32/singletons.h"
+#include "config/option_checks.h"
+
 namespace {
 
+template <std::size_t N>
+void CheckAll(HWND page, const std::array<OptionBox, N>& boxes) {
+  for (const OptionBox& box : boxes) CheckDlgButton(page, box.controlId, BST_CHECKED);
+}
+
+template <std::size_t N>
+void Store(HWND page, const std::array<OptionBox, N>& boxes) {
+  StoreOptionChecks(GetConfigurationManager()->optionChecks, boxes,
+                    [page](int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; });
+}
 
 }  // namespace
 
 BOOL OptionsPageZQClassic::OnInitDialog() {
-  for (int id : {IDC_OPTIONS_CHECK_1, IDC_OPTIONS_CHECK_2, IDC_OPTIONS_CHECK_3}) Check(id);
+  CheckAll(hwnd(), kOptionsPageBoxes);
   BindText(IDC_OPTIONS_TITLE, "OPTIONS_TITLE");
   BindText(IDC_OPTIONS_CHECK_1, "OPTIONS_CHECK_1");
   BindText(IDC_OPTIONS_CHECK_2, "OPTIONS_CHECK_2");
@@ -18,11 +31,12 @@ BOOL OptionsPageZQClassic::OnInitDialog() {
 }
 
 bool OptionsPageZQClassic::OnCommand(int id, int notifyCode) {
+  if (id == IDC_NEXT && notifyCode == BN_CLICKED) Store(hwnd(), kOptionsPageBoxes);
   return ReportClick(id, notifyCode, IDC_NEXT, ButtonType::Next);
 }
 
 BOOL ConfigurationsPageZQClassic::OnInitDialog() {
-  for (int id : {IDC_CONFIGURATIONS_CHECK_1, IDC_CONFIGURATIONS_CHECK_2, IDC_CONFIGURATIONS_CHECK_3, IDC_CONFIGURATIONS_CHECK_4, IDC_CONFIGURATIONS_CHECK_5}) Check(id);
+  CheckAll(hwnd(), kConfigurationsPageBoxes);
   BindText(IDC_CONFIGURATIONS_TITLE, "CONFIGURATIONS_TITLE");
   BindText(IDC_CONFIGURATIONS_SUBTITLE_1, "CONFIGURATIONS_SUBTITLE_1");
   BindText(IDC_CONFIGURATIONS_TEXT_1, "CONFIGURATIONS_TEXT_1");
@@ -41,6 +55,7 @@ BOOL ConfigurationsPageZQClassic::OnInitDialog() {
 }
 
 bool ConfigurationsPageZQClassic::OnCommand(int id, int notifyCode) {
+  if (id == IDC_NEXT && notifyCode == BN_CLICKED) Store(hwnd(), kConfigurationsPageBoxes);
   return ReportClick(id, notifyCode, IDC_NEXT, ButtonType::Next) ||
          ReportClick(id, notifyCode, IDC_BACK, ButtonType::Back);
 }

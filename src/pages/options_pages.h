@@ -1,5 +1,7 @@
 // The install-options pages of the branded wizard: shortcuts (template 114)
-// and system integration (template 115). Every box starts checked.
+// and system integration (template 115). Every box starts checked; Next
+// stores the page's boxes into the settings' optionChecks, Back stores
+// nothing.
 #pragma once
 
 #include "pages/page.h"

@@ -1,8 +1,11 @@
 #include "pages/page.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "app/win32/singletons.h"
+#include "ui/web_link_opener.h"
 
 IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, HWND parent)
     : ui::Dialog(templateId, parent), languageManager_(std::move(languageManager)) {
@@ -49,4 +52,28 @@ HBRUSH IPage::OnCtlColor(HDC dc, HWND control, UINT kind) {
     return barBrush_.get();
   }
   return ui::Dialog::OnCtlColor(dc, control, kind);
+}
+
+void LinkPage::CreatePageBrush() {
+  pageBrush_.reset(CreateSolidBrush(GetConfigurationManager()->pageColour));
+}
+
+HBRUSH LinkPage::OnCtlColor(HDC dc, HWND control, UINT kind) {
+  if (pageBrush_ && GetDlgCtrlID(control) == linkId_) {
+    SetBkMode(dc, TRANSPARENT);
+    return pageBrush_.get();
+  }
+  return CallbackPage::OnCtlColor(dc, control, kind);
+}
+
+bool LinkPage::OnNotify(const NMHDR& header, LRESULT& result) {
+  if (!opensLinks_ || static_cast<int>(header.idFrom) != linkId_ ||
+      (header.code != NM_CLICK && header.code != NM_RETURN)) {
+    return false;
+  }
+  // The link control's own item: the address as its markup gave it.
+  const auto& link = reinterpret_cast<const NMLINK&>(header);
+  ui::OpenWebLink(link.item.szUrl);
+  result = 0;
+  return true;
 }

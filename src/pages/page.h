@@ -101,3 +101,27 @@ class CallbackPage : public IPage {
   ButtonCallback buttonCallback_;
   ErrorCallback errorCallback_;
 };
+
+// A page with a link control (SysLink) over the page background: the link
+// paints transparently on the page colour and, on the pages that open their
+// links, a click opens the clicked link's address (web addresses only).
+class LinkPage : public CallbackPage {
+ public:
+  LinkPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId, HWND parent,
+           int linkId, bool opensLinks)
+      : CallbackPage(std::move(languageManager), templateId, parent),
+        linkId_(linkId),
+        opensLinks_(opensLinks) {}
+
+ protected:
+  // The brush the link is painted on (pageColour); call from OnInitDialog.
+  void CreatePageBrush();
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
+  // A click (or Enter) on a link of the link control: OnLinkClick.
+  bool OnNotify(const NMHDR& header, LRESULT& result) override;
+
+ private:
+  int linkId_;
+  bool opensLinks_;
+  platform::win32::ScopedBrush pageBrush_;
+};

@@ -1,10 +1,9 @@
 #include "ui/link_button.h"
 
-#include <shellapi.h>
-
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
+#include "ui/web_link_opener.h"
 
 namespace ui {
 namespace {
@@ -55,9 +54,7 @@ void LinkButton::SizeToContent() {
 
 bool LinkButton::OnReflectedCommand(int notifyCode) {
   if (notifyCode != BN_CLICKED) return false;
-  if (!url_.empty()) {
-    ShellExecuteW(nullptr, L"open", url_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  }
+  OpenWebLink(url_);
   return true;
 }
 

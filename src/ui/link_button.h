@@ -1,5 +1,6 @@
 // The framework's link button: an owner-drawn button that shows its caption as
-// an underlined link and opens its URL with the shell when clicked.
+// an underlined link and opens its URL in the browser when clicked (web
+// addresses only, ui/web_link_opener.h).
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,8 @@ class LinkButton : public Control {
  public:
   ~LinkButton() override;
 
-  // The address opened on click; an empty one opens nothing.
+  // The address opened on click; an empty one, or one that is not a web
+  // address, opens nothing.
   void SetURL(const std::wstring& url) { url_ = url; }
   const std::wstring& URL() const { return url_; }
   // Resizes the control to its caption (width and height of the text).

@@ -22,6 +22,14 @@ show() {
   check "$name: page background" "$(pixel "page-$name" 690 300)" "srgb(255,255,255)"
 }
 
+# shows_all CONTROL DESCRIPTION MUST-HOLD MUST-NOT-HOLD: the control's text
+# holds the one and not the other.
+shows_all() {
+  local text
+  text=$(drive text "$1")
+  check "$2" "$([[ $text == *"$3"* && $text != *"$4"* ]] && echo yes)" "yes"
+}
+
 pixel() {  # pixel SCREENSHOT X Y: the colour there (the wizard sits at the desktop's corner)
   convert "$E2E_ARTIFACTS/$1.png" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null
 }
@@ -49,7 +57,10 @@ check "loading page shows its progress bar" "$(drive visible "$IDC_PROGRESS")" "
 e2e_screenshot page-isv-en-loading
 show 0x7020 isv-en-warning "$IDC_BACK" "Back"
 show 0x7030 isv-en-licence "$IDC_AGREE" "I Agree"
+shows_all "$IDC_LICENSE_DISCLAIMER" "licence: disclaimer without address tokens" "Terms of Use" "[LICENSE_"
 show 0x7050 isv-en-offer "$IDC_ACCEPT" "Accept"
+shows_all "$IDC_OFFER_DISCLAIMER" "offer: disclaimer names the offer" "Nimbus Backup" "[PACKAGE_"
+check "offer: Skip All shown before the last offer" "$(drive visible "$IDC_SKIP_ALL")" "1"
 show 0x7060 isv-en-options "$IDC_NEXT" "Next"
 show 0x7070 isv-en-configurations "$IDC_BACK" "Back"
 show 0x70A0 isv-en-download "$IDC_PROGRESS_TITLE" "Installation Status"
@@ -63,6 +74,7 @@ gallery es_ES.UTF-8
 e2e_wait_wizard >/dev/null || { echo "FAIL: no gallery window"; exit 1; }
 show 0x7000 isv-es-language "$IDC_NEXT" "Siguiente"
 show 0x7050 isv-es-offer "$IDC_ACCEPT" "Aceptar"
+shows_all "$IDC_OFFER_DISCLAIMER" "offer (es): disclaimer names the offer" "Nimbus Backup" "[PACKAGE_"
 show 0x70B0 isv-es-finish "$IDC_FINISH" "Finalizar"
 stop_gallery
 

@@ -20,6 +20,9 @@
 #include <string>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
+#include "app/win32/package_services.h"
 #include "app/win32/singletons.h"
 #include "app/win32/vellam_dlg.h"
 #include "pages/page_factory.h"
@@ -28,6 +31,7 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/resource_ids.h"
+#include "ui/image_control.h"
 
 namespace {
 
@@ -37,6 +41,22 @@ constexpr WPARAM kShowPage = 0x7000;
 constexpr WPARAM kShowError = 0x7FF0;
 constexpr WPARAM kRaiseMessageBox = 0x7FE0;
 constexpr WPARAM kCountCloseEntries = 0x7FD0;
+
+// The offer page's sample offer: a name and both addresses for its
+// disclaimer, and the welcome picture stretched over the offer picture.
+std::shared_ptr<Package> GalleryOffer() {
+  const auto offer = nlohmann::json::parse(R"({"ad": {"f": "gallery", "o": "gallery-offer"},
+      "ps": {"i": "NimbusBackup", "dn": "Nimbus Backup", "u": "https://localhost/f/nimbus.exe",
+             "cp": "https://nimbus.example/privacy", "ctu": "https://nimbus.example/eula"}})");
+  auto settings = GetConfigurationManager();
+  auto package = std::make_shared<Package>(
+      GetPackageServices(),
+      EventTemplate(*settings, platform::win32::RealSystemInfo(), platform::win32::RealCodePages()),
+      offer, false, "", 0);
+  package->image = LoadImageFromResource(GetModuleHandleW(nullptr), IDR_WELCOME_PICTURE, L"IMAGE_BLOB");
+  settings->acceptedOfferCount = 2;  // not the last offer: Skip All shows
+  return package;
+}
 
 class CPageGallery : public CVellamDlg {
  public:
@@ -56,7 +76,7 @@ class CPageGallery : public CVellamDlg {
     CreateAndAddPage(MakePage<WarningPageZQClassic, IPage>(texts, hwnd()), area);                           // 2
     CreateAndAddPage(MakePage<LicensePageIsv, IPage>(texts, hwnd()), area);                           // 3
     CreateAndAddPage(MakePage<WelcomePageIsv, IPage>(texts, hwnd()), area);                           // 4
-    CreateAndAddPage(std::make_unique<ProductPage>(texts, nullptr, hwnd()), area);    // 5
+    CreateAndAddPage(std::make_unique<ProductPage>(texts, GalleryOffer(), hwnd()), area);  // 5
     CreateAndAddPage(MakePage<OptionsPageZQClassic, IPage>(texts, hwnd()), area);                           // 6
     CreateAndAddPage(std::make_unique<ConfigurationsPageZQClassic>(texts, hwnd()), area);  // 7
     CreateAndAddPage(MakePage<DownloadPageDlm, IPage>(texts, hwnd()), area);                       // 8

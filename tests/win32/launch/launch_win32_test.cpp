@@ -15,7 +15,6 @@
 #include "install/archive_helpers.h"
 #include "install/process_launcher.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_platform.h"
 
 namespace {
 

@@ -29,10 +29,10 @@
 #include "config/package.h"
 #include "events/event_template.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/winhttp_api.h"
 #include "rules/offer_rule_engine.h"
 #include "rules/path_macros.h"
+#include "../../shared/counting_registry.h"
 
 namespace {
 
@@ -377,50 +377,6 @@ TEST_F(OfferRulesWin32, OffersWalkToTheExpectedListAndReasons) {
   }
 }
 
-// The real registry, with the calls that matter for the cost of a walk
-// counted.
-class CountingRegistry : public platform::Registry {
- public:
-  explicit CountingRegistry(platform::Registry& real) : real_(real) {}
-  int opens = 0;
-  int listings = 0;
-
-  long OpenKeyA(platform::RegistryKey root, const std::string& subKey, std::uint32_t access,
-                platform::RegistryKey& opened) override {
-    return real_.OpenKeyA(root, subKey, access, opened);
-  }
-  long QueryValueA(platform::RegistryKey key, const std::string& name, std::uint8_t* buffer,
-                   std::uint32_t& size) override {
-    return real_.QueryValueA(key, name, buffer, size);
-  }
-  long CloseKey(platform::RegistryKey key) override { return real_.CloseKey(key); }
-  long OpenKeyW(platform::RegistryKey root, const std::wstring& subKey, std::uint32_t access,
-                platform::RegistryKey& opened) override {
-    ++opens;
-    return real_.OpenKeyW(root, subKey, access, opened);
-  }
-  long QueryInfoKeyW(platform::RegistryKey key, std::uint32_t& subKeys,
-                     std::uint32_t& maxSubKeyLength) override {
-    ++listings;
-    return real_.QueryInfoKeyW(key, subKeys, maxSubKeyLength);
-  }
-  long EnumKeyExW(platform::RegistryKey key, std::uint32_t index, wchar_t* name,
-                  std::uint32_t& length) override {
-    return real_.EnumKeyExW(key, index, name, length);
-  }
-  long GetValueW(platform::RegistryKey key, const std::wstring& subKey,
-                 const std::wstring& valueName, std::uint32_t flags, std::uint32_t* type,
-                 void* data, std::uint32_t* size) override {
-    return real_.GetValueW(key, subKey, valueName, flags, type, data, size);
-  }
-  long QueryValueExW(platform::RegistryKey key, const std::wstring& valueName, std::uint32_t* type,
-                     std::uint8_t* data, std::uint32_t* size) override {
-    return real_.QueryValueExW(key, valueName, type, data, size);
-  }
-
- private:
-  platform::Registry& real_;
-};
 
 // Twenty offers naming 200 vendors that are not installed: the software
 // branches are listed once per root and view for the whole walk (HKLM and
