@@ -6,7 +6,8 @@
 # request strips every blank, so titles here have none). Checks
 # the pages shown (each by a control only it has) and the reports
 # the server received: event 1 for the main product, event 2 with the reason
-# for each rejected offer.
+# for each rejected offer. The ISV run goes on through both offer pages
+# (accept, decline: event 4), the option pages and Back.
 if [ -z "${VELLAM_DEVSERVER_LOGS:-}" ]; then
   root=$(cd "$(dirname "$0")/../.." && pwd)
   logs=$(realpath -m "$1")/e2e-server-logs/loading
@@ -82,6 +83,38 @@ check "isv: event 1 and the two rejections" "$(reports_become "1 Pellio Classic 
 2 OfferC REGISTRY KEY EXISTS")" "1 Pellio Classic -
 2 OfferB SAME VERTICAL OFFER ALREADY PRESENT
 2 OfferC REGISTRY KEY EXISTS"
+# The link control hands back its markup. Names lose their blanks: the
+# configuration answer is read with every blank removed.
+check "isv: offer A's disclaimer, tokens replaced" "$(drive text "$IDC_OFFER_DISCLAIMER")" \
+  'By clicking "Accept" you agree to install OfferA and accept its <a href="https://offers.example/a/eula">License Agreement</a> and <a href="https://offers.example/a/privacy">Privacy Policy</a>. Click "Decline" to continue without it.'
+drive click "$IDC_ACCEPT" >/dev/null
+drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
+  'By clicking "Accept" you agree to install OfferD and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null
+check "isv: offer D after accepting A" "$(drive text "$IDC_OFFER_DISCLAIMER")" \
+  'By clicking "Accept" you agree to install OfferD and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.'
+e2e_screenshot isv-offer-d
+drive click "$IDC_DECLINE" >/dev/null
+check "isv: options page after the last offer" "$(page_shown "$IDC_OPTIONS_TITLE")" "shown"
+check "isv: every option box checked at start" \
+  "$(for id in "$IDC_OPTIONS_CHECK_1" "$IDC_OPTIONS_CHECK_2" "$IDC_OPTIONS_CHECK_3"; do drive checked "$id"; done | tr -d '\n')" "111"
+drive toggle "$IDC_OPTIONS_CHECK_2" >/dev/null
+check "isv: a box the user clears shows cleared" "$(drive checked "$IDC_OPTIONS_CHECK_2")" "0"
+e2e_screenshot isv-options
+check "isv: event 4 for the declined offer" "$(reports_become "1 Pellio Classic -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT
+2 OfferC REGISTRY KEY EXISTS
+4 OfferD -")" "1 Pellio Classic -
+2 OfferB SAME VERTICAL OFFER ALREADY PRESENT
+2 OfferC REGISTRY KEY EXISTS
+4 OfferD -"
+drive click "$IDC_NEXT" >/dev/null
+check "isv: configurations page" "$(page_shown "$IDC_CONFIGURATIONS_TITLE")" "shown"
+check "isv: configurations text, product title replaced" \
+  "$(drive text "$IDC_CONFIGURATIONS_CHECK_2")" "Start Pellio Classic when Windows starts"
+e2e_screenshot isv-configurations
+drive click "$IDC_BACK" >/dev/null
+check "isv: Back returns to the options page" "$(page_shown "$IDC_OPTIONS_TITLE")" "shown"
+check "isv: the cleared box is still cleared" "$(drive checked "$IDC_OPTIONS_CHECK_2")" "0"
 end_run
 
 # --- DLM: the description names the product; offer B is rejected ----------
@@ -92,6 +125,7 @@ drive click "$IDC_NEXT" >/dev/null
 check "dlm: warning page after loading" "$(page_shown "$IDC_WARNING_TITLE")" "shown"
 check "dlm: caption from the description" "$(drive caption)" '"Tundra Setup"'
 check "dlm: header title shown" "$(drive text "$IDC_PRODUCT_TITLE")" "Tundra"
+check "dlm: Back shows its caption (no text in this language)" "$(drive text "$IDC_BACK")" "Back"
 e2e_screenshot dlm-warning
 drive click "$IDC_NEXT" >/dev/null
 check "dlm: licence page" "$(page_shown "$IDC_AGREE")" "shown"

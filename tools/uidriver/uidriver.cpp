@@ -18,6 +18,8 @@
 //   visible ID                  "1" when a visible control ID exists, else "0"
 //   wait-text ID TEXT           wait until control ID shows TEXT
 //   click ID                    press button ID (BM_CLICK, posted)
+//   toggle ID                   click check box ID as a user would (its state changes)
+//   checked ID                  "1" when check box ID is checked, else "0"
 //   combo-items ID              entries of combo box ID, one per line
 //   combo-selected ID           text of the selected entry of combo box ID
 //   select ID INDEX             select entry INDEX of combo box ID as a user would
@@ -331,6 +333,16 @@ int Run(int argc, char** argv) {
     }
     Print(WindowText(control));
     return Fail("text did not appear");
+  }
+  if (command == "toggle") {
+    // To the box itself: an automatic check box changes its state on a
+    // real click only, then tells its page.
+    PostMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == "checked") {
+    Print(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
+    return 0;
   }
   if (command == "click") {
     PressButton(GetParent(control), control);

@@ -110,14 +110,14 @@ std::vector<TemplateSpec> Catalogue() {
         {1020, Kind::Text, Dlu(28, 23, 270, 102), L"LICENSE_TEXT placeholder"},
         {1046, Kind::RichEdit, Dlu(28, 43, 280, 100), nullptr},
         {1047, Kind::SysLink, Dlu(28, 153, 270, 32), L"LICENSE_DISCLAIMER placeholder"},
-        {1050, Kind::PushButton, kRight, L"AGREE placeholder"},
-        {1051, Kind::PushButton, kLeft, L"BACK placeholder"}}},
+        {1050, Kind::PushButton, kRight, L"I Agree"},
+        {1051, Kind::PushButton, kLeft, L"Back"}}},
       {113,
        {{1052, Kind::Text, Dlu(28, 3, 220, 32), L"WARNING_TITLE placeholder"},
         {1053, Kind::Text, Dlu(28, 23, 220, 32), L"WARNING_SUBTITLE placeholder"},
         {1054, Kind::SysLink, Dlu(28, 43, 270, 102), L"WARNING_TEXT placeholder"},
         {1010, Kind::PushButton, kRight, L"NEXT placeholder"},
-        {1051, Kind::PushButton, kLeft, L"BACK placeholder"}}},
+        {1051, Kind::PushButton, kLeft, L"Back"}}},
       {114,
        {{1055, Kind::Text, Dlu(28, 3, 220, 32), L"OPTIONS_TITLE placeholder"},
         {1056, Kind::CheckBox, Dlu(28, 33, 142, 10), L"OPTIONS_CHECK_1 placeholder"},
@@ -137,7 +137,7 @@ std::vector<TemplateSpec> Catalogue() {
         {1067, Kind::CheckBox, Dlu(28, 144, 270, 10), L"CONFIGURATIONS_CHECK_4 placeholder"},
         {1068, Kind::CheckBox, Dlu(28, 158, 270, 10), L"CONFIGURATIONS_CHECK_5 placeholder"},
         {1010, Kind::PushButton, kRight, L"NEXT placeholder"},
-        {1051, Kind::PushButton, kLeft, L"BACK placeholder"}}},
+        {1051, Kind::PushButton, kLeft, L"Back"}}},
   };
 }
 
