@@ -351,6 +351,10 @@ void Package::ReadDetails(const json& ps) {
   if (const json* value = Member(ps, "ctu")) {
     termsUrl = ExpandPlaceholders(value->get<std::string>());
   }
+  ReadOptionalString(ps, "sha256", sha256);
+  for (char& c : sha256) {
+    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+  }
   if (const json* value = Member(ps, "v")) vertical = ReadNumber<std::int32_t>(*value);
   ReadOptionalBool(ps, "exc", exclusive);
   if (const json* value = Member(ps, "c")) channel = ExpandPlaceholders(value->get<std::string>());

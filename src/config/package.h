@@ -177,6 +177,9 @@ class Package : public std::enable_shared_from_this<Package> {
   std::string productId;
   std::string downloadUrl;
   std::string installArgs;
+  // The SHA-256 of the installer file, in hex, when the server names one:
+  // a file with another digest is never started. Lower case.
+  std::string sha256;
   std::string privacyUrl;
   std::string termsUrl;
   std::atomic<std::int32_t> vertical{0};
