@@ -108,7 +108,7 @@ void InstallRun::StartNextInstall() {
   Package& package = *entry.package;
   const bool waited = package.isMainProduct;
 
-  std::unique_ptr<HeldFile> held;
+  std::unique_ptr<platform::ReadableFile> held;
   if (!package.sha256.empty()) {
     std::wstring failure;
     held = host_.HoldVerified(entry.path, package.sha256, failure);

@@ -20,15 +20,9 @@
 #include "install/download_result.h"
 #include "install/process_launcher.h"
 #include "platform/code_pages.h"
+#include "platform/file_reader.h"
 
 enum class InstallWizard { Isv, Dlm };
-
-// A downloaded file opened so that nobody can change it, kept open until its
-// installer has started. Released, it closes.
-class HeldFile {
- public:
-  virtual ~HeldFile() = default;
-};
 
 // What the run asks of its page.
 class InstallRunHost {
@@ -42,18 +36,19 @@ class InstallRunHost {
   virtual std::wstring LastDownloadedFile() = 0;
   // IsValidDownloadUrl: false when the text is an object path on the file host.
   virtual bool IsFullUrl(const std::wstring& text) = 0;
-  // Opens `path` without write sharing and checks that its SHA-256 is
-  // `sha256` (lower-case hex). Null with the reason in `failure` otherwise.
-  virtual std::unique_ptr<HeldFile> HoldVerified(const std::wstring& path,
+  // Opens `path` so that nobody can change it and checks that its SHA-256
+  // is `sha256` (OpenVerifiedFile). Null with the reason in `failure`.
+  virtual std::unique_ptr<platform::ReadableFile> HoldVerified(const std::wstring& path,
                                                  const std::string& sha256,
                                                  std::wstring& failure) = 0;
   // The file to start for a downloaded one: a ZIP is unpacked into a new
   // folder in the working folder and its first executable returned.
   virtual std::wstring PrepareInstaller(const std::wstring& path) = 0;
-  // Starts the installer on a task, keeping `held` open until it has
-  // started. A waited-for start ends through InstallRun::LaunchEnded.
+  // Starts the installer on a task, keeping `held` (the verified file, or
+  // null) open until the launch has ended. A waited-for start ends through
+  // InstallRun::LaunchEnded.
   virtual void StartLaunch(const std::wstring& path, const std::wstring& arguments,
-                           bool waitForExit, std::unique_ptr<HeldFile> held) = 0;
+                           bool waitForExit, std::unique_ptr<platform::ReadableFile> held) = 0;
   // Event `code` for `package`; `failure`, when not empty, is sent as
   // {"12": failure}.
   virtual void Report(Package& package, std::int32_t code, const std::wstring& failure) = 0;

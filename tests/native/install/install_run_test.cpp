@@ -11,7 +11,15 @@ namespace {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-class FakeHeldFile : public HeldFile {};
+// The verified file as the run passes it on; never read here.
+class HeldFile : public platform::ReadableFile {
+ public:
+  std::uint64_t Size() const override { return 0; }
+  bool ReadAt(std::uint64_t, void*, std::size_t, std::size_t& read, std::uint32_t&) override {
+    read = 0;
+    return true;
+  }
+};
 
 // The page as the run sees it: downloads and launches are recorded and end
 // when the test says so; everything else is written to one log.
@@ -29,7 +37,7 @@ class ScriptedHost : public InstallRunHost {
   }
   std::wstring LastDownloadedFile() override { return nextFile; }
   bool IsFullUrl(const std::wstring& text) override { return text.rfind(L"https://", 0) == 0; }
-  std::unique_ptr<HeldFile> HoldVerified(const std::wstring& path, const std::string& sha256,
+  std::unique_ptr<platform::ReadableFile> HoldVerified(const std::wstring& path, const std::string& sha256,
                                          std::wstring& failure) override {
     log.push_back("verify " + Narrow(path) + " " + sha256.substr(0, 4));
     for (const std::wstring& bad : tampered) {
@@ -38,7 +46,7 @@ class ScriptedHost : public InstallRunHost {
         return nullptr;
       }
     }
-    return std::make_unique<FakeHeldFile>();
+    return std::make_unique<HeldFile>();
   }
   std::wstring PrepareInstaller(const std::wstring& path) override {
     // A ZIP becomes the executable unpacked from it.
@@ -48,7 +56,7 @@ class ScriptedHost : public InstallRunHost {
     return path;
   }
   void StartLaunch(const std::wstring& path, const std::wstring& arguments, bool waitForExit,
-                   std::unique_ptr<HeldFile> held) override {
+                   std::unique_ptr<platform::ReadableFile> held) override {
     log.push_back("launch " + Narrow(path) + " [" + Narrow(arguments) + "]" +
                   (waitForExit ? " wait" : "") + (held ? " held" : ""));
   }
