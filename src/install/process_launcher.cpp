@@ -26,7 +26,10 @@ LaunchResult LaunchProcess(const LaunchPlatform& platform, const std::wstring& e
 
   LaunchResult result;
   platform::ProcessInformation started;
-  if (!platform.processes.CreateProcessW(nullptr, writable.data(), false, 0,
+  // The file is named as well as quoted in the command line: Windows then
+  // starts exactly it, never searches, and never looks for "setup.exe" when
+  // the download's name has no extension (a URL ending in ".../stable").
+  if (!platform.processes.CreateProcessW(executable.c_str(), writable.data(), false, 0,
                                          folder.empty() ? nullptr : folder.c_str(), started)) {
     const std::uint32_t error = platform.processes.LastError();
     result.message = L"Error launching executable: " + platform.messages.SystemMessageText(error);

@@ -1,7 +1,23 @@
 #include "pages/finish_pages.h"
 
+#include <shellapi.h>
+
+#include "app/win32/singletons.h"
+#include "rules/path_macros.h"
+
+void RemoveMinimiseBox(HWND wizard) {
+  SetWindowLongPtrW(wizard, GWL_STYLE, GetWindowLongPtrW(wizard, GWL_STYLE) & ~WS_MINIMIZEBOX);
+  SetWindowPos(wizard, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 namespace {
 
+// Failures are the user's to see in the shell, not the wizard's to report.
+void OpenWithShell(HWND owner, const std::wstring& file, const std::wstring& parameters) {
+  ShellExecuteW(owner, L"open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                nullptr, SW_SHOWDEFAULT);
+}
 
 }  // namespace
 
@@ -19,7 +35,17 @@ BOOL FinishPageDlm::OnInitDialog() {
 }
 
 bool FinishPageDlm::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, IDC_FINISH, ButtonType::Finish);
+  if (id != IDC_FINISH || notifyCode != BN_CLICKED) return false;
+  // The downloaded product, in the user's Downloads folder.
+  const std::wstring path = GetConfigurationManager()->launchPath;
+  if (IsDlgButtonChecked(hwnd(), IDC_LAUNCH_RADIO) == BST_CHECKED) {
+    OpenWithShell(hwnd(), path, std::wstring());
+  } else if (IsDlgButtonChecked(hwnd(), IDC_OPEN_FOLDER_RADIO) == BST_CHECKED) {
+    // Explorer opens the folder with the file selected.
+    OpenWithShell(hwnd(), L"explorer.exe", L"/select,\"" + path + L"\"");
+  }
+  Report(ButtonType::Finish);
+  return true;
 }
 
 BOOL FinishPageIsv::OnInitDialog() {
@@ -35,7 +61,15 @@ BOOL FinishPageIsv::OnInitDialog() {
 }
 
 bool FinishPageIsv::OnCommand(int id, int notifyCode) {
-  return ReportClick(id, notifyCode, IDC_FINISH, ButtonType::Finish);
+  if (id != IDC_FINISH || notifyCode != BN_CLICKED) return false;
+  if (IsDlgButtonChecked(hwnd(), IDC_LAUNCH_CHECKBOX) == BST_CHECKED) {
+    // The installed product, e.g. {commonpf}\Pellio\Pellio.exe.
+    const std::shared_ptr<ConfigurationManager> settings = GetConfigurationManager();
+    const std::wstring file = ExpandPathMacros(settings->productExePath, settings->GetPathMacros());
+    OpenWithShell(hwnd(), file, settings->productLaunchArgs);
+  }
+  Report(ButtonType::Finish);
+  return true;
 }
 
 BOOL ErrorPage::OnInitDialog() {

@@ -1,15 +1,20 @@
 // The last pages: the two finish pages and the error page, which replaces any
-// page when something fails.
+// page when something fails. Finish may start the product (or show its file)
+// with the shell; then the wizard ends and deletes its working folder.
 #pragma once
 
 #include "ui/image_control.h"
 #include "pages/page.h"
 
+// What a finish page does on arrival: the wizard window loses its
+// minimise box (nothing is left to wait for).
+void RemoveMinimiseBox(HWND wizard);
+
 class FinishPageDlm final : public CallbackPage {
  public:
   FinishPageDlm(std::shared_ptr<LanguageManager> languageManager, HWND parent)
       : CallbackPage(std::move(languageManager), IDD_FINISH_DLM, parent) {}
-  void OnNavigateToPage() override {}
+  void OnNavigateToPage() override { RemoveMinimiseBox(GetParent(hwnd())); }
   std::wstring GetPageName() const override { return L"FinishPageDLM"; }
   CloseBox closeBox() const override { return CloseBox::Restore; }
 
@@ -25,7 +30,7 @@ class FinishPageIsv final : public CallbackPage {
  public:
   FinishPageIsv(std::shared_ptr<LanguageManager> languageManager, HWND parent)
       : CallbackPage(std::move(languageManager), IDD_FINISH_ISV, parent) {}
-  void OnNavigateToPage() override {}
+  void OnNavigateToPage() override { RemoveMinimiseBox(GetParent(hwnd())); }
   std::wstring GetPageName() const override { return L"FinishPageISV"; }
   CloseBox closeBox() const override { return CloseBox::Restore; }
 

@@ -42,7 +42,7 @@ class Gate {
 class FakeProcesses : public platform::Processes {
  public:
   struct Started {
-    bool hadApplicationName = false;
+    std::wstring applicationName;  // empty when none was passed
     std::wstring commandLine;
     bool inheritHandles = false;
     std::uint32_t creationFlags = 0;
@@ -71,7 +71,7 @@ class FakeProcesses : public platform::Processes {
                       std::uint32_t creationFlags, const wchar_t* currentDirectory,
                       platform::ProcessInformation& information) override {
     beforeCreate.Pass();
-    started.push_back({applicationName != nullptr, commandLine, inheritHandles, creationFlags,
+    started.push_back({applicationName ? applicationName : L"", commandLine, inheritHandles, creationFlags,
                        currentDirectory != nullptr,
                        currentDirectory ? currentDirectory : L""});
     if (createError != 0) {

@@ -42,7 +42,7 @@ TEST_F(LaunchFixture, StartsTheQuotedPathInItsOwnFolderWithNothingInherited) {
   LaunchProcess(platform, L"C:\\Temp\\w 1\\setup.exe", L"/S", true);
   ASSERT_EQ(processes.started.size(), 1u);
   const auto& s = processes.started[0];
-  EXPECT_FALSE(s.hadApplicationName);
+  EXPECT_EQ(s.applicationName, L"C:\\Temp\\w 1\\setup.exe");
   EXPECT_EQ(s.commandLine, L"\"C:\\Temp\\w 1\\setup.exe\" /S");
   EXPECT_FALSE(s.inheritHandles);
   EXPECT_EQ(s.creationFlags, 0u);
@@ -54,6 +54,13 @@ TEST_F(LaunchFixture, ABareNameStartsInTheCallersFolder) {
   LaunchProcess(platform, L"setup.exe", L"", false);
   ASSERT_EQ(processes.started.size(), 1u);
   EXPECT_FALSE(processes.started[0].hadFolder);
+}
+
+TEST_F(LaunchFixture, ANameWithoutExtensionIsStartedAsItIs) {
+  LaunchProcess(platform, L"C:\\W\\stable", L"/S", true);
+  ASSERT_EQ(processes.started.size(), 1u);
+  EXPECT_EQ(processes.started[0].applicationName, L"C:\\W\\stable");
+  EXPECT_EQ(processes.started[0].commandLine, L"\"C:\\W\\stable\" /S");
 }
 
 TEST_F(LaunchFixture, WaitedForProcessesReportTheirExitCode) {

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "app/working_folder_cleanup.h"
+#include "config/digests.h"
 #include "install/archive_helpers.h"
 #include "install/process_launcher.h"
+#include "install/verified_file.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -134,6 +136,50 @@ TEST_F(Launch, AWaitedForProcessStartsQuotedInItsOwnFolderAndReportsItsExitCode)
     EXPECT_EQ(seen.commandLine, L"\"" + child_ + L"\" " + arguments);
     EXPECT_TRUE(SameFolder(seen.folder, work_)) << seen.folder;
   }
+}
+
+// A download named after its URL may have no extension (".../stable"):
+// it still starts, as itself.
+TEST_F(Launch, AProgramWithoutExtensionStartsAsItIs) {
+  const std::wstring bare = work_ + L"\\stable";
+  ASSERT_TRUE(CopyFileW(child_.c_str(), bare.c_str(), TRUE));
+  const std::wstring record = root_ + L"\\record bare.txt";
+  const LaunchResult result = LaunchProcess(platform_, bare, L"\"" + record + L"\" 0", true);
+  EXPECT_EQ(result.exitCode, 0u) << result.message;
+  Record seen;
+  EXPECT_TRUE(ReadRecord(record, seen));
+}
+
+// The digest check's file stays open from the check until the installer has
+// started: meanwhile nobody can replace or change it, yet it starts.
+TEST_F(Launch, AVerifiedFileCannotBeChangedAndStillStarts) {
+  std::string content;
+  {
+    const HANDLE file = CreateFileW(child_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    content.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+    CloseHandle(file);
+  }
+  std::wstring failure;
+  auto held = OpenVerifiedFile(w::RealFileReaders(), child_, Sha256Hex(content), failure);
+  ASSERT_TRUE(held) << failure;
+  const HANDLE writer = CreateFileW(child_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  EXPECT_FALSE(DeleteFileW(child_.c_str()));
+  EXPECT_FALSE(MoveFileExW(child_.c_str(), (child_ + L".old").c_str(), 0));
+
+  const std::wstring record = root_ + L"\\record held.txt";
+  const LaunchResult result = LaunchProcess(platform_, child_, L"\"" + record + L"\" 0", true);
+  EXPECT_EQ(result.exitCode, 0u) << result.message;
+
+  EXPECT_FALSE(OpenVerifiedFile(w::RealFileReaders(), child_, Sha256Hex(content + "x"), failure));
 }
 
 TEST_F(Launch, AProcessNotWaitedForIsLeftRunning) {
