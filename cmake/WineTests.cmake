@@ -86,6 +86,9 @@ endif()
 # End-to-end scenarios: tests/e2e/*.test.sh BUILD_DIR PREFIX, in a prefix of
 # their own (each scenario ends that prefix's processes when it finishes).
 set(VELLAM_E2E_PREFIX ${CMAKE_BINARY_DIR}/wine/e2e-prefix)
+# What the reference server hands out as installers in the install scenarios.
+vellam_add_windows_program(e2e_stand_in_installer WMAIN
+                           SOURCES ${PROJECT_SOURCE_DIR}/tests/e2e/stand_in/stand_in_installer.cpp)
 add_test(NAME wine_e2e_prefix
          COMMAND ${PROJECT_SOURCE_DIR}/tests/wine-prefix ${VELLAM_E2E_PREFIX} desktop)
 set_tests_properties(wine_e2e_prefix PROPERTIES FIXTURES_SETUP wine_e2e_prefix TIMEOUT 600)

@@ -53,8 +53,30 @@ bool MatchesDownloadUrl(const std::string& text) {
   return MatchesFrom(text, 0);
 }
 
+namespace {
+
+// "http://" or "https://" in any case, then something without control
+// characters.
+bool NamesWebScheme(const std::string& text) {
+  std::string lower;
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  for (const char* scheme : {"http://", "https://"}) {
+    const std::string prefix = scheme;
+    if (lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool IsValidDownloadUrl(platform::CodePages& codePages, const std::wstring& text) {
   std::string narrow;
   if (!codePages.FromWide(platform::kCpThreadAcp, text, narrow)) return false;
-  return MatchesDownloadUrl(narrow);
+  // An address that names its scheme is a full URL whatever its host looks
+  // like ("https://localhost/...", "HTTPS://..."): the file host put in
+  // front of it could only give a wrong address.
+  return MatchesDownloadUrl(narrow) || NamesWebScheme(narrow);
 }

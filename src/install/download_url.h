@@ -16,8 +16,10 @@
 // never letters.
 bool MatchesDownloadUrl(const std::string& text);
 
-// MatchesDownloadUrl on `text` converted to the thread's ANSI code page;
-// false when it cannot be converted. So "https://cdn.vellam.example:8443/a.exe",
+// MatchesDownloadUrl on `text` converted to the thread's ANSI code page, or
+// a text that starts with "http://" or "https://" (any case) and holds no
+// control characters; false when it cannot be converted. So
+// "https://cdn.vellam.example:8443/a.exe", "https://localhost/a.exe",
 // "cdn.vellam.example/a.exe" and a bare "setup.exe" are URLs, while
 // "Varnex/PellioClassic/Pellio_.exe" (no dot before the first slash) and an
 // empty text are not.

@@ -29,6 +29,7 @@
 //                               (only for a command that opens no modal window)
 //   key VK                      post a key press VK (e.g. 0x1B, Escape) to the wizard itself
 //   close                       post WM_CLOSE to the wizard (the close box)
+//   has-minimize-box            "1" when the wizard's window has a minimise box, else "0"
 //   has-sysmenu-item CMD        "1" when the wizard's system menu has command CMD
 //   enabled                     "1" when the wizard takes input, "0" when it is disabled
 //   messagebox                  wait for a message box; print "caption|text"
@@ -286,6 +287,10 @@ int Run(int argc, char** argv) {
                                &ignored)
                ? 0
                : Fail("the wizard did not handle the command");
+  }
+  if (command == "has-minimize-box") {
+    Print(GetWindowLongPtrW(wizard, GWL_STYLE) & WS_MINIMIZEBOX ? L"1" : L"0");
+    return 0;
   }
   if (command == "enabled") {
     Print(IsWindowEnabled(wizard) ? L"1" : L"0");

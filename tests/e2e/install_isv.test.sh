@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# The ISV wizard from the language page to the end against the reference
+# server, with a stand-in installer (tests/e2e/stand_in) as the main product
+# and the offers: offer A (a partner offer, an executable) and offer D (a ZIP
+# with the installer inside, served slowly) accepted, offer B rejected by its
+# rules. Checked: the installers started with the expected command lines in
+# their own folders, the partner marker, the reports the server received and
+# the working folder gone after Finish. Then the failure runs, each ending on
+# the error page with the working folder gone: the main product missing on
+# both addresses, and the main installer exiting with 1603. Last, closing
+# during the downloads: event 5 for the main product and the shown offers,
+# nothing started.
+if [ -z "${VELLAM_DEVSERVER_LOGS:-}" ]; then
+  root=$(cd "$(dirname "$0")/../.." && pwd)
+  build=$(realpath "$1")
+  logs=$(realpath -m "$1")/e2e-server-logs/install_isv
+  files="$build/e2e-files/install_isv"
+  rm -rf "$files" && mkdir -p "$logs" "$files/main" "$files/o"
+  installer="$build/e2e_stand_in_installer.exe"
+  cp "$installer" "$files/main/stable.exe"
+  cp "$installer" "$files/o/offerA.exe"
+  python3 - "$installer" "$files/o/offerD.zip" <<'PY'
+import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as archive:
+    archive.write(sys.argv[1], "setup.exe")
+    archive.writestr("readme.txt", "not an installer")
+    # Incompressible, so that the offer's slow download lasts a few seconds.
+    archive.writestr("data.bin", os.urandom(2 << 20), zipfile.ZIP_STORED)
+PY
+  exec "$root/tools/devserver/serve" --scenario "$root/tests/e2e/install_isv.scenario.json" \
+    --files "$files" --logs "$logs" run "$0" "$@"
+fi
+source "$(dirname "$0")/lib.sh"
+e2e_start_display
+"$E2E_ROOT/tools/addroot/install-ca" "$E2E_PREFIX" "$E2E_BUILD/addroot.exe" \
+  "$VELLAM_DEVSERVER_CERTS" >>"$E2E_WORK/addroot.log" 2>&1 || { echo "FAIL: CA"; exit 1; }
+unset VELLAM_WIZARD_TITLE
+files="$E2E_BUILD/e2e-files/install_isv"
+installs="$E2E_PREFIX/drive_c/vellam-e2e/installs.txt"
+
+page_shown() {  # waits up to two minutes for control ID on the page shown
+  drive --timeout 120000 text "$1" >/dev/null 2>&1 && echo shown || echo "not shown"
+}
+
+# The reports received so far: "code offer failure-or-reason", sorted; a
+# download failure is cut after "DOWNLOAD FAILED:" (the rest names clients).
+reports() {
+  python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
+import json, sys
+lines = []
+try:
+    for line in open(sys.argv[1]):
+        data = json.loads(line)["data"]
+        failure = data.get("12") or "-"
+        if not failure.startswith("EXEC"):
+            failure = " ".join(failure.split()[:2])
+        why = data.get("13") or failure
+        lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-", why]))
+except FileNotFoundError:
+    pass
+print("\n".join(sorted(lines)))
+PY
+}
+reports_become() {
+  local expected=$1 got i
+  for i in $(seq 300); do
+    got=$(reports)
+    [ "$got" == "$expected" ] && break
+    sleep 0.2
+  done
+  echo "$got"
+}
+
+# The installers started: "name arguments", then whether each started in its
+# own folder inside the working folder WORK, one per line in start order.
+started() {
+  python3 - "$installs" "$1" <<'PY'
+import ntpath, sys
+work = sys.argv[2].lower()
+try:
+    lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+except FileNotFoundError:
+    lines = []
+for line in lines:
+    name, command, folder = line.split("|")
+    path, _, arguments = command[1:].partition('" ')
+    own = ntpath.dirname(path).lower() == folder.rstrip("\\").lower()
+    inside = path.lower().startswith(work)
+    print(name, arguments, "own-folder" if own else "folder=" + folder,
+          "in-work" if inside else "outside=" + path)
+PY
+}
+
+# The working folder a run made, as Windows names it (C:\users\...).
+windows_path() { echo "C:${1#$E2E_PREFIX/drive_c}" | tr / '\\'; }
+
+# Before each run: no installs recorded, no reports, and no partner marker
+# (offer A would be rejected while the one written by the run before holds).
+fresh_run() {
+  : >"$VELLAM_DEVSERVER_LOGS/events.jsonl"
+  rm -f "$installs"
+  "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" reg delete 'HKLM\Software\VellamE2E' /f >/dev/null 2>&1 || true
+  e2e_stop_wine
+}
+
+# Waits for control WAIT on the page shown, then clicks CLICK; says which
+# page did not come.
+step() {
+  local wait=$1 click=$2 name=$3
+  if [ "$(page_shown "$wait")" != shown ]; then
+    echo "FAIL: no $name page"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    e2e_screenshot "missing-$name"
+    return 0
+  fi
+  drive click "$click" >/dev/null || true
+}
+
+# Language → loading → warning → licence → offers A and D accepted →
+# options → configurations → download page.
+to_download_page() {
+  e2e_wait_wizard >/dev/null || { echo "FAIL: no wizard"; exit 1; }
+  drive click "$IDC_NEXT" >/dev/null
+  step "$IDC_WARNING_TITLE" "$IDC_NEXT" warning
+  step "$IDC_AGREE" "$IDC_AGREE" licence
+  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer A"
+  drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
+    'By clicking "Accept" you agree to install OfferD and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null || true
+  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer D"
+  step "$IDC_OPTIONS_TITLE" "$IDC_NEXT" options
+  step "$IDC_CONFIGURATIONS_TITLE" "$IDC_NEXT" configurations
+}
+
+# --- The whole run ------------------------------------------------------
+fresh_run
+before=$(e2e_work_folders)
+e2e_start "$E2E_BUILD/Vellam.exe"
+run=$E2E_LAST_PID
+to_download_page
+check "download page" "$(page_shown "$IDC_PROGRESS_TITLE")" "shown"
+e2e_screenshot isv-download
+check "finish page after the installers" "$(page_shown "$IDC_FINISH")" "shown"
+e2e_screenshot isv-finish
+work=$(e2e_new_work_folder "$before")
+check "installers started, in order, in their own folders" "$(started "$(windows_path "$work")")" \
+  "stable /S /FORCEINSTALL 1110010101111110 own-folder in-work
+offerA.exe /quiet own-folder in-work
+setup.exe /quiet own-folder in-work"
+check "every report" "$(reports_become "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic -")" "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic -"
+check "no minimise box on the finish page" "$(drive has-minimize-box)" "0"
+drive toggle "$IDC_LAUNCH_CHECKBOX" >/dev/null  # the product is not really installed
+drive click "$IDC_FINISH" >/dev/null
+check "finish ends the wizard" "$(e2e_wait_exit "$run" 60)" "ended"
+check "the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
+e2e_stop_wine
+check "the partner marker of offer A" \
+  "$(grep -ci '^\[Software\\\\VellamE2E\\\\Offers\]' "$E2E_PREFIX/system.reg" || true)" "1"
+
+# --- The main product missing on both addresses --------------------------
+fresh_run
+mv "$files/main/stable.exe" "$files/main/held-back.exe"
+before=$(e2e_work_folders)
+e2e_start "$E2E_BUILD/Vellam.exe"
+run=$E2E_LAST_PID
+to_download_page
+drive --timeout 120000 wait-text "$IDC_ERROR_TITLE" "Error occurred while installing Pellio Classic." >/dev/null || true
+check "404: the error page" "$(drive text "$IDC_ERROR_TITLE")" "Error occurred while installing Pellio Classic."
+e2e_screenshot isv-error-download
+work=$(e2e_new_work_folder "$before")
+check "404: the offers are still installed" "$(started "$(windows_path "$work")" | cut -d' ' -f1)" \
+  "offerA.exe
+setup.exe"
+check "404: the main product's failure and the offers' reports" "$(reports_become "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic DOWNLOAD FAILED:")" "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic DOWNLOAD FAILED:"
+drive click "$IDC_CLOSE" >/dev/null
+check "404: close ends the wizard" "$(e2e_wait_exit "$run" 60)" "ended"
+check "404: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
+e2e_stop_wine
+mv "$files/main/held-back.exe" "$files/main/stable.exe"
+
+# --- The main installer exits with 1603 -----------------------------------
+fresh_run
+before=$(e2e_work_folders)
+e2e_start VELLAM_E2E_INSTALLER_EXIT=1603 "$E2E_BUILD/Vellam.exe"
+run=$E2E_LAST_PID
+to_download_page
+drive --timeout 120000 wait-text "$IDC_ERROR_TITLE" "Error occurred while installing Pellio Classic." >/dev/null || true
+check "1603: the error page" "$(drive text "$IDC_ERROR_TITLE")" "Error occurred while installing Pellio Classic."
+work=$(e2e_new_work_folder "$before")
+check "1603: the main installer, then the offers" "$(started "$(windows_path "$work")" | cut -d' ' -f1)" \
+  "stable
+offerA.exe
+setup.exe"
+check "1603: the exit code reported" "$(reports_become "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic EXEC FAILED: exit code = 1603")" "1 Pellio Classic -
+2 OfferB REGISTRY KEY EXISTS
+3 OfferA -
+3 OfferD -
+3 Pellio Classic EXEC FAILED: exit code = 1603"
+drive click "$IDC_CLOSE" >/dev/null
+check "1603: close ends the wizard" "$(e2e_wait_exit "$run" 60)" "ended"
+check "1603: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
+e2e_stop_wine
+
+# --- Closing during the downloads -----------------------------------------
+fresh_run
+before=$(e2e_work_folders)
+e2e_start "$E2E_BUILD/Vellam.exe"
+run=$E2E_LAST_PID
+to_download_page
+check "close: download page" "$(page_shown "$IDC_PROGRESS_TITLE")" "shown"
+work=$(e2e_new_work_folder "$before")
+drive close >/dev/null
+drive answer 1 >/dev/null 2>&1 || true  # the question, when one is asked
+check "close: the wizard ends" "$(e2e_wait_exit "$run" 60)" "ended"
+check "close: event 5 for the main product and the shown offers" "$(reports | grep '^5 ' || true)" \
+  "5 OfferA -
+5 OfferD -
+5 Pellio Classic -"
+check "close: nothing started" "$(started x)" ""
+check "close: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
+e2e_stop_wine
+
+e2e_finish
