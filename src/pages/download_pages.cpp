@@ -160,11 +160,17 @@ void DownloadPage::StartLaunch(const std::wstring& path, const std::wstring& arg
   namespace w = platform::win32;
   const LaunchPlatform platform{w::RealProcesses(), w::RealSystemMessages()};
   // The verified file stays open (nobody can replace it) until the start
-  // has ended; a shared_ptr because the task's function must be copyable.
+  // has ended, then closes at once: the task's function lives as long as
+  // its future, and the file must not keep the working folder from going.
+  // A shared_ptr because the task's function must be copyable.
   std::shared_ptr<platform::ReadableFile> file = std::move(held);
-  launchTask_ = std::async(std::launch::async, [platform, path, arguments, waitForExit, file] {
-    return LaunchProcess(platform, path, arguments, waitForExit);
-  });
+  launchTask_ = std::async(std::launch::async,
+                           [platform, path, arguments, waitForExit, file]() mutable {
+                             LaunchResult result =
+                                 LaunchProcess(platform, path, arguments, waitForExit);
+                             file.reset();
+                             return result;
+                           });
   if (waitForExit) SetTimer(hwnd(), kLaunchTimer, kPollMs, nullptr);
 }
 

@@ -27,7 +27,19 @@ with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as archive:
     # Incompressible, so that the offer's slow download lasts a few seconds.
     archive.writestr("data.bin", os.urandom(2 << 20), zipfile.ZIP_STORED)
 PY
-  exec "$root/tools/devserver/serve" --scenario "$root/tests/e2e/install_isv.scenario.json" \
+  cp "$installer" "$files/o/offerE.exe"
+  # Offer D names its file's digest (in capitals, as a server may), offer E a
+  # digest its file does not have.
+  python3 - "$root/tests/e2e/install_isv.scenario.json" "$files" >"$files/scenario.json" <<'PY'
+import hashlib, json, sys
+scenario = json.load(open(sys.argv[1]))
+offers = scenario["config"]["/o"][0]["json"]["o"]
+digest = hashlib.sha256(open(sys.argv[2] + "/o/offerD.zip", "rb").read()).hexdigest()
+offers[2]["ps"]["sha256"] = digest.upper()
+offers[3]["ps"]["sha256"] = hashlib.sha256(b"another file").hexdigest()
+print(json.dumps(scenario))
+PY
+  exec "$root/tools/devserver/serve" --scenario "$files/scenario.json" \
     --files "$files" --logs "$logs" run "$0" "$@"
 fi
 source "$(dirname "$0")/lib.sh"
@@ -43,7 +55,8 @@ page_shown() {  # waits up to two minutes for control ID on the page shown
 }
 
 # The reports received so far: "code offer failure-or-reason", sorted; a
-# download failure is cut after "DOWNLOAD FAILED:" (the rest names clients).
+# download failure is cut after "DOWNLOAD FAILED:" (the rest names clients)
+# or after "SHA-256 mismatch:".
 reports() {
   python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
 import json, sys
@@ -53,7 +66,7 @@ try:
         data = json.loads(line)["data"]
         failure = data.get("12") or "-"
         if not failure.startswith("EXEC"):
-            failure = " ".join(failure.split()[:2])
+            failure = " ".join(failure.split()[:4 if "SHA-256" in failure else 2])
         why = data.get("13") or failure
         lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-", why]))
 except FileNotFoundError:
@@ -116,7 +129,7 @@ step() {
   drive click "$click" >/dev/null || true
 }
 
-# Language → loading → warning → licence → offers A and D accepted →
+# Language → loading → warning → licence → offers A, D and E accepted →
 # options → configurations → download page.
 to_download_page() {
   e2e_wait_wizard >/dev/null || { echo "FAIL: no wizard"; exit 1; }
@@ -127,6 +140,9 @@ to_download_page() {
   drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
     'By clicking "Accept" you agree to install OfferD and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null || true
   step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer D"
+  drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
+    'By clicking "Accept" you agree to install OfferE and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null || true
+  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer E"
   step "$IDC_OPTIONS_TITLE" "$IDC_NEXT" options
   step "$IDC_CONFIGURATIONS_TITLE" "$IDC_NEXT" configurations
 }
@@ -146,11 +162,13 @@ check "installers started, in order, in their own folders" "$(started "$(windows
   "stable /S /FORCEINSTALL 1110010101111110 own-folder in-work
 offerA.exe /quiet own-folder in-work
 setup.exe /quiet own-folder in-work"
-check "every report" "$(reports_become "1 Pellio Classic -
+check "every report" "$(reports_become "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
-3 Pellio Classic -")" "1 Pellio Classic -
+3 Pellio Classic -")" "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
@@ -178,11 +196,13 @@ work=$(e2e_new_work_folder "$before")
 check "404: the offers are still installed" "$(started "$(windows_path "$work")" | cut -d' ' -f1)" \
   "offerA.exe
 setup.exe"
-check "404: the main product's failure and the offers' reports" "$(reports_become "1 Pellio Classic -
+check "404: the main product's failure and the offers' reports" "$(reports_become "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
-3 Pellio Classic DOWNLOAD FAILED:")" "1 Pellio Classic -
+3 Pellio Classic DOWNLOAD FAILED:")" "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
@@ -206,11 +226,13 @@ check "1603: the main installer, then the offers" "$(started "$(windows_path "$w
   "stable
 offerA.exe
 setup.exe"
-check "1603: the exit code reported" "$(reports_become "1 Pellio Classic -
+check "1603: the exit code reported" "$(reports_become "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
-3 Pellio Classic EXEC FAILED: exit code = 1603")" "1 Pellio Classic -
+3 Pellio Classic EXEC FAILED: exit code = 1603")" "-1 OfferE DOWNLOAD FAILED: SHA-256 mismatch:
+1 Pellio Classic -
 2 OfferB REGISTRY KEY EXISTS
 3 OfferA -
 3 OfferD -
@@ -234,6 +256,7 @@ check "close: the wizard ends" "$(e2e_wait_exit "$run" 60)" "ended"
 check "close: event 5 for the main product and the shown offers" "$(reports | grep '^5 ' || true)" \
   "5 OfferA -
 5 OfferD -
+5 OfferE -
 5 Pellio Classic -"
 check "close: nothing started" "$(started x)" ""
 check "close: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
