@@ -79,7 +79,7 @@ std::vector<std::shared_ptr<Package>> Offers(Machine& machine, int offers, int a
   for (int i = 0; i < offers; ++i) {
     JsonValue r = JsonValue::MakeArray();
     for (int k = 0; k < absentPerOffer; ++k) {
-      r.push_back("AbsentVendor" + std::to_string(i * absentPerOffer + k) + "\\Product");
+      r.PushBack("AbsentVendor" + std::to_string(i * absentPerOffer + k) + "\\Product");
     }
     const JsonValue ir = {"AbsentVendor", "Installed" + std::string(i % 2 ? "32_" : "64_") +
                                                    std::to_string(i) + "\\Product"};

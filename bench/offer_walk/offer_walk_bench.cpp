@@ -109,7 +109,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < kOffers; ++i) {
     JsonValue r = JsonValue::MakeArray();
     for (int k = 0; k < kAbsentPerOffer; ++k) {
-      r.push_back("AbsentVendor" + std::to_string(i * kAbsentPerOffer + k) + "\\Product");
+      r.PushBack("AbsentVendor" + std::to_string(i * kAbsentPerOffer + k) + "\\Product");
     }
     const JsonValue offer = {
         {"ad", {{"f", "feed"}, {"o", "offer" + std::to_string(i)}}},

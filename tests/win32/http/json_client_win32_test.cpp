@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "json/json_parser.h"
-include "json/json_value.h"
+#include "json/json_value.h"
 #include "../../shared/json_support.h"
 
 #include "config/api_manager.h"
