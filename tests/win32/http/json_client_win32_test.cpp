@@ -56,9 +56,9 @@ std::string Hex(const std::string& bytes) {
 
 std::vector<std::string> HeaderValues(const JsonValue& request, const std::string& name) {
   std::vector<std::string> values;
-  for (const auto& pair : request["headers"]) {
-    if (_stricmp(pair[0].String().c_str(), name.c_str()) == 0) {
-      values.push_back(pair[1].String());
+  for (const JsonValue& pair : request["headers"].Elements()) {
+    if (_stricmp(pair.Elements().at(0).String().c_str(), name.c_str()) == 0) {
+      values.push_back(pair.Elements().at(1).String());
     }
   }
   return values;

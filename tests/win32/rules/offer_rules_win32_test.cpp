@@ -431,7 +431,7 @@ TEST_F(OfferRulesWin32, AbsentVendorsCostOneListingPerRootAndView) {
   for (int i = 0; i < 200; ++i) absent.push_back(Name(L"Absent") + std::to_string(i));
   std::vector<OfferCase> cases;
   for (int i = 0; i < 20; ++i) {
-    cases.push_back({Id("many") + std::to_string(i), {{"v", i}, {"r", absent}}, ""});
+    cases.push_back({Id("many") + std::to_string(i), {{"v", i}, {"r", Strings(absent)}}, ""});
   }
   CountingRegistry registry(w::RealRegistry());
   OfferRulePlatform platform = Platform();
