@@ -36,7 +36,8 @@ class ApiManager {
   // removed. Throws VellamException (no endpoint, no response, empty answer,
   // an answer above kMaxJsonResponseBytes or nested deeper than
   // kMaxJsonNesting, any other JSON failure such as a number beyond a
-  // double) or JsonParseError for malformed text, and nothing else. Blocks: background threads only.
+  // double) or JsonParseError for malformed text, and nothing else. Blocks:
+  // background threads only.
   JsonValue GetConfiguration();
 
  private:

@@ -57,7 +57,9 @@ int main(int argc, char** argv) {
   ok &= Write(out, "json_parser", "deepest_allowed", Repeat("[{\"a\":", 127) + "[]" +
                                                          Repeat("}]", 127));
   std::string keys = "{";
-  for (int i = 50000; i > 0; --i) keys += "\"k" + std::to_string(i % 997) + "\":" + std::to_string(i) + ",";
+  for (int i = 50000; i > 0; --i) {
+    keys += "\"k" + std::to_string(i % 997) + "\":" + std::to_string(i) + ",";  // duplicates
+  }
   ok &= Write(out, "json_parser", "many_keys", keys + "\"end\":[1.5e300,-0.0,1e-320]}");
 
   // download_headers: [status][flags][body length, 2 bytes LE][body]; flags
