@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
 
 #include "config/http_json_client.h"
 #include "config/package.h"
@@ -76,13 +77,13 @@ struct Machine {
 std::vector<std::shared_ptr<Package>> Offers(Machine& machine, int offers, int absentPerOffer) {
   std::vector<std::shared_ptr<Package>> packages;
   for (int i = 0; i < offers; ++i) {
-    nlohmann::json r = nlohmann::json::array();
+    JsonValue r = JsonValue::MakeArray();
     for (int k = 0; k < absentPerOffer; ++k) {
-      r.push_back("AbsentVendor" + std::to_string(i * absentPerOffer + k) + "\\Product");
+      r.PushBack("AbsentVendor" + std::to_string(i * absentPerOffer + k) + "\\Product");
     }
-    const nlohmann::json ir = {"AbsentVendor", "Installed" + std::string(i % 2 ? "32_" : "64_") +
+    const JsonValue ir = {"AbsentVendor", "Installed" + std::string(i % 2 ? "32_" : "64_") +
                                                    std::to_string(i) + "\\Product"};
-    const nlohmann::json offer = {
+    const JsonValue offer = {
         {"ad", {{"f", "feed"}, {"o", "offer" + std::to_string(i)}}},
         {"ps", {{"i", "n"}, {"dn", "n"}, {"u", "u"}, {"v", i}, {"r", r}, {"ir", ir}}}};
     packages.push_back(

@@ -6,7 +6,7 @@ include(GoogleTest)
 file(GLOB_RECURSE native_test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(native_tests ${native_test_sources})
 target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
-target_link_libraries(native_tests PRIVATE vellam_portable GTest::gtest GTest::gtest_main)
+target_link_libraries(native_tests PRIVATE vellam_portable vellam_json GTest::gtest GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
 
 file(GLOB tool_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)

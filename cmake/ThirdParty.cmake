@@ -1,17 +1,14 @@
-# nlohmann/json (header only). The cross compiler must not see the host's
-# /usr/include, so it gets a folder that holds nothing but nlohmann/.
-set(json_include ${CMAKE_BINARY_DIR}/third_party/json-include)
-if(NOT EXISTS ${json_include}/nlohmann)
-  file(MAKE_DIRECTORY ${json_include})
-  file(CREATE_LINK /usr/include/nlohmann ${json_include}/nlohmann SYMBOLIC)
-endif()
-add_library(vellam_json INTERFACE)
-target_include_directories(vellam_json SYSTEM INTERFACE ${json_include})
-# Text in and out only: the library's stream operators would bring the whole
-# of <istream>/<ostream> and the locale machinery into the installer. (Only
-# the shipped i686 build; tests print documents when they fail.)
-if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-  target_compile_definitions(vellam_json INTERFACE JSON_NO_IO)
+# nlohmann/json (header only), for the native tools (the reference server)
+# and as the oracle of the native and fuzz tests; the installer has its own
+# (src/json). Its own folder, so that nothing else of /usr/include comes in.
+if(NOT WIN32)
+  set(json_include ${CMAKE_BINARY_DIR}/third_party/json-include)
+  if(NOT EXISTS ${json_include}/nlohmann)
+    file(MAKE_DIRECTORY ${json_include})
+    file(CREATE_LINK /usr/include/nlohmann ${json_include}/nlohmann SYMBOLIC)
+  endif()
+  add_library(vellam_json INTERFACE)
+  target_include_directories(vellam_json SYSTEM INTERFACE ${json_include})
 endif()
 
 # tinyxml2: the system library natively; its own source (fetched by

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
 
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
@@ -62,11 +63,11 @@ int wmain(int argc, wchar_t** argv) {
 
   std::vector<std::shared_ptr<Package>> offers;
   for (int i = 0; i < kOffers; ++i) {
-    nlohmann::json r = nlohmann::json::array();
+    JsonValue r = JsonValue::MakeArray();
     for (int k = 0; k < kAbsentPerOffer; ++k) {
-      r.push_back("AbsentVendor" + std::to_string(i * kAbsentPerOffer + k) + "\\Product");
+      r.PushBack("AbsentVendor" + std::to_string(i * kAbsentPerOffer + k) + "\\Product");
     }
-    const nlohmann::json offer = {
+    const JsonValue offer = {
         {"ad", {{"f", "feed"}, {"o", "offer" + std::to_string(i)}}},
         {"ps",
          {{"i", "n"}, {"dn", "n"}, {"u", "u"}, {"v", i}, {"r", r}, {"ir", {"Absent", "Microsoft"}}}}};

@@ -7,41 +7,39 @@
 
 #include "install/download_manager.h"
 
-using nlohmann::json;
-
 namespace {
 
 // Texts of the DLM description come through the thread's ANSI code page.
-std::wstring AnsiText(platform::CodePages& codePages, const json& text) {
+std::wstring AnsiText(platform::CodePages& codePages, const JsonValue& text) {
   std::wstring wide;
-  if (!codePages.ToWide(platform::kCpThreadAcp, text.get<std::string>(), wide)) wide.clear();
+  if (!codePages.ToWide(platform::kCpThreadAcp, text.String(), wide)) wide.clear();
   return wide;
 }
 
 // An optional member of the description: absent leaves the field empty.
-std::wstring OptionalText(platform::CodePages& codePages, const json& object, const char* key) {
-  const auto member = object.find(key);
-  return member == object.end() ? std::wstring() : AnsiText(codePages, *member);
+std::wstring OptionalText(platform::CodePages& codePages, const JsonValue& object,
+                          const char* key) {
+  const JsonValue* member = object.Find(key);
+  return member ? AnsiText(codePages, *member) : std::wstring();
 }
 
 // False when the description lacks its title or source.
 bool ApplyDlmDescription(ConfigurationManager& settings, platform::CodePages& codePages,
-                         const json& description) {
-  const std::wstring title = AnsiText(codePages, description.at("ct"));
-  const std::wstring source = AnsiText(codePages, description.at("cu"));
+                         const JsonValue& description) {
+  const std::wstring title = AnsiText(codePages, description.At("ct"));
+  const std::wstring source = AnsiText(codePages, description.At("cu"));
   if (title.empty() || source.empty()) return false;
   settings.productTitle = title;
   settings.mainSourceUrl = source;
   settings.logoUrl = OptionalText(codePages, description, "cl");
-  const auto fileName = description.find("cf");
-  settings.mainFileName =
-      fileName != description.end() ? AnsiText(codePages, *fileName) : title + L".exe";
+  const JsonValue* fileName = description.Find("cf");
+  settings.mainFileName = fileName ? AnsiText(codePages, *fileName) : title + L".exe";
   settings.privacyUrl = OptionalText(codePages, description, "cp");
   settings.termsUrl = OptionalText(codePages, description, "ctu");
   settings.channel = OptionalText(codePages, description, "ch");
   settings.flowCode = OptionalText(codePages, description, "cfl");
-  const auto ispb = description.find("cb");
-  settings.ispb = ispb != description.end() ? ispb->get<std::string>() : std::string();
+  const JsonValue* ispb = description.Find("cb");
+  settings.ispb = ispb ? ispb->String() : std::string();
   return true;
 }
 
@@ -49,30 +47,35 @@ bool ApplyDlmDescription(ConfigurationManager& settings, platform::CodePages& co
 
 LoadedOffers LoadOffers(const LoadingServices& services) {
   ConfigurationManager& settings = services.settings;
-  const json response = services.getConfiguration();
-  if (const auto country = response.find("l"); country != response.end()) {
-    settings.countryCode = country->get<std::string>();
-  }
+  const JsonValue response = services.getConfiguration();
+  if (const JsonValue* country = response.Find("l")) settings.countryCode = country->String();
   LoadedOffers loaded;
   if (settings.wizardType == kWizardDlm &&
-      !ApplyDlmDescription(settings, services.packages->codePages, response.at("i"))) {
+      !ApplyDlmDescription(settings, services.packages->codePages, response.At("i"))) {
     loaded.configurationError = true;
     return loaded;
   }
-  const auto flow = response.find("f");
-  if (flow != response.end() && flow->is_object()) {
-    if (const auto pubId = flow->find("a"); pubId != flow->end()) {
-      settings.pubId = pubId->get<std::string>();
-    }
+  if (const JsonValue* flow = response.Find("f")) {
+    if (const JsonValue* pubId = flow->Find("a")) settings.pubId = pubId->String();
   }
-  const auto offers = response.find("o");
-  if (offers == response.end() || settings.channel == kNoOffersChannel) return loaded;
+  const JsonValue* offers = response.Find("o");
+  if (!offers || settings.channel == kNoOffersChannel) return loaded;
 
-  settings.maxOffers = response.at("f").at("m").get<std::int32_t>();
+  settings.maxOffers = response.At("f").At("m").ToInt32();
   OfferRuleEngine engine(settings.maxOffers, settings, services.rules);
-  for (const json& element : *offers) {
+  // The offers are the elements of an array or the values of an object (in
+  // key order); null holds none, and any other value is one offer.
+  std::vector<const JsonValue*> elements;
+  if (offers->IsArray()) {
+    for (const JsonValue& element : offers->Elements()) elements.push_back(&element);
+  } else if (offers->IsObject()) {
+    for (const JsonMember& member : offers->Members()) elements.push_back(&member.value);
+  } else if (!offers->IsNull()) {
+    elements.push_back(offers);
+  }
+  for (const JsonValue* element : elements) {
     const auto offer = std::make_shared<Package>(
-        services.packages, services.makeEventTemplate(), element, false, std::string(),
+        services.packages, services.makeEventTemplate(), *element, false, std::string(),
         static_cast<std::int32_t>(loaded.offers.size()));
     bool stop = false;
     if (engine.CheckOffer(offer, stop, loaded.offers)) {

@@ -12,11 +12,10 @@
 #include <optional>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "config/configuration_manager.h"
 #include "config/package.h"
 #include "events/event_template.h"
+#include "json/json_value.h"
 #include "platform/post_target.h"
 #include "rules/offer_rule_engine.h"
 
@@ -31,7 +30,7 @@ struct LoadingServices {
   std::shared_ptr<const PackageServices> packages;
   OfferRulePlatform rules;
   // The configuration request (ApiManager::GetConfiguration); blocks.
-  std::function<nlohmann::json()> getConfiguration;
+  std::function<JsonValue()> getConfiguration;
   // A fresh analytics template for each offer.
   std::function<EventTemplate()> makeEventTemplate;
 };
@@ -43,7 +42,7 @@ struct LoadedOffers {
 };
 
 // The loading task's body: request, response fields, offers through the
-// rules. Throws whatever the request, the JSON library or a malformed offer
+// rules. Throws whatever the request, the JSON parser or a malformed offer
 // throws. Rejected offers go to settings.rejectedOffers, so that their
 // reports do not hold the loading up.
 LoadedOffers LoadOffers(const LoadingServices& services);

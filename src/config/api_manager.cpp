@@ -7,6 +7,8 @@
 
 #include "config/identity.h"
 #include "config/vellam_exception.h"
+#include "json/compact_json.h"
+#include "json/json_parser.h"
 
 namespace {
 
@@ -59,10 +61,9 @@ std::wstring LanguageOf(const std::wstring& localeName) {
 
 }  // namespace
 
-nlohmann::json BuildConfigurationRequest(const ConfigurationManager& settings,
-                                         platform::SystemInfo& system,
-                                         platform::CodePages& codePages) {
-  nlohmann::json request = nlohmann::json::object();
+JsonValue BuildConfigurationRequest(const ConfigurationManager& settings,
+                                    platform::SystemInfo& system, platform::CodePages& codePages) {
+  JsonValue request = JsonValue::MakeObject();
   request["prv"] = "0.1";
   request["plv"] = Utf8(codePages, settings.programVersion);
   request["l"] = Utf8(codePages, LanguageOf(settings.localeName));
@@ -97,12 +98,12 @@ ApiManager::ApiManager(std::function<std::shared_ptr<ConfigurationManager>()> se
                        ApiPlatform platform)
     : settings_(std::move(settings)), platform_(platform) {}
 
-nlohmann::json ApiManager::GetConfiguration() {
+JsonValue ApiManager::GetConfiguration() {
   try {
     return FetchConfiguration();
-  } catch (const nlohmann::json::parse_error&) {
+  } catch (const JsonParseError&) {
     throw;
-  } catch (const nlohmann::json::exception& error) {
+  } catch (const JsonError& error) {
     // Any other JSON failure is this layer's own, like every other reason
     // the request can end.
     throw VellamException(std::string("Configuration request: ") + error.what());
@@ -111,14 +112,14 @@ nlohmann::json ApiManager::GetConfiguration() {
   }
 }
 
-nlohmann::json ApiManager::FetchConfiguration() {
+JsonValue ApiManager::FetchConfiguration() {
   const std::shared_ptr<ConfigurationManager> settings = settings_();
   if (!settings || settings->configUrl.empty()) throw VellamException();
 
-  const nlohmann::json request =
+  const JsonValue request =
       BuildConfigurationRequest(*settings, platform_.system, platform_.codePages);
   // Never throws on text: anything that is not UTF-8 is replaced.
-  const std::string body = request.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string body = CompactJson(request);
   std::string response;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     // Each attempt starts afresh, so a failed attempt's body never mixes in.
@@ -139,7 +140,5 @@ nlohmann::json ApiManager::FetchConfiguration() {
     throw VellamException("Configuration nested deeper than " + std::to_string(kMaxJsonNesting) +
                           " levels");
   }
-  nlohmann::json document = nlohmann::json::parse(text);
-  if (document.is_discarded()) throw VellamException();
-  return document;
+  return ParseJson(text);
 }

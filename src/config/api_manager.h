@@ -6,10 +6,9 @@
 #include <memory>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
+#include "json/json_value.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/system_info.h"
@@ -36,12 +35,13 @@ class ApiManager {
   // outside 200..399) and parses the last answer with every whitespace byte
   // removed. Throws VellamException (no endpoint, no response, empty answer,
   // an answer above kMaxJsonResponseBytes or nested deeper than
-  // kMaxJsonNesting, any other JSON library failure) or the JSON library's
-  // parse error, and nothing else. Blocks: background threads only.
-  nlohmann::json GetConfiguration();
+  // kMaxJsonNesting, any other JSON failure such as a number beyond a
+  // double) or JsonParseError for malformed text, and nothing else. Blocks:
+  // background threads only.
+  JsonValue GetConfiguration();
 
  private:
-  nlohmann::json FetchConfiguration();
+  JsonValue FetchConfiguration();
 
   std::function<std::shared_ptr<ConfigurationManager>()> settings_;
   ApiPlatform platform_;
@@ -49,9 +49,8 @@ class ApiManager {
 
 // The request object: "prv", "plv", "l", "a", "i", "s", "u", "o", every text
 // in UTF-8.
-nlohmann::json BuildConfigurationRequest(const ConfigurationManager& settings,
-                                         platform::SystemInfo& system,
-                                         platform::CodePages& codePages);
+JsonValue BuildConfigurationRequest(const ConfigurationManager& settings,
+                                    platform::SystemInfo& system, platform::CodePages& codePages);
 
 // The text without any space, tab, line feed, vertical tab, form feed or
 // carriage return, wherever they stand (inside JSON strings too).

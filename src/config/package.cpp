@@ -1,7 +1,5 @@
 #include "config/package.h"
 
-#include <cmath>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -12,8 +10,6 @@
 #include "config/vellam_exception.h"
 #include "install/download_manager.h"
 #include "rules/path_macros.h"
-
-using nlohmann::json;
 
 namespace {
 
@@ -58,61 +54,45 @@ std::string WideToUtf8(platform::CodePages& codePages, const std::wstring& text)
   return narrow;
 }
 
-const json* Member(const json& object, const char* key) {
-  const auto found = object.find(key);
-  return found == object.end() ? nullptr : &*found;
+// Numbers: an integer unchanged (wrapped to the width), a boolean as 0/1, a
+// floating value truncated and saturated. Anything else throws
+// JsonTypeError.
+void ReadOptionalNumber(const JsonValue& object, const char* key, std::int32_t& field) {
+  if (const JsonValue* value = object.Find(key)) field = value->ToInt32();
 }
 
-// The JSON library's number rules: an integer unchanged (wrapped to the
-// width), a boolean as 0/1, a floating value truncated. Anything else throws
-// the library's type error. Floating values outside the range saturate, as
-// converting them would be undefined.
-template <typename T>
-T ReadNumber(const json& value) {
-  if (value.is_number_float()) {
-    const double number = std::trunc(value.get<double>());
-    if (std::isnan(number)) return 0;
-    if (number <= static_cast<double>(std::numeric_limits<T>::min())) {
-      return std::numeric_limits<T>::min();
-    }
-    if (number >= static_cast<double>(std::numeric_limits<T>::max())) {
-      return std::numeric_limits<T>::max();
-    }
-    return static_cast<T>(number);
-  }
-  return value.get<T>();
+void ReadOptionalNumber(const JsonValue& object, const char* key, std::int64_t& field) {
+  if (const JsonValue* value = object.Find(key)) field = value->ToInt64();
 }
 
-template <typename T>
-void ReadOptionalNumber(const json& object, const char* key, T& field) {
-  if (const json* value = Member(object, key)) field = ReadNumber<T>(*value);
+void ReadOptionalBool(const JsonValue& object, const char* key, bool& field) {
+  if (const JsonValue* value = object.Find(key)) field = value->Boolean();
 }
 
-void ReadOptionalBool(const json& object, const char* key, bool& field) {
-  if (const json* value = Member(object, key)) field = value->get<bool>();
+void ReadOptionalString(const JsonValue& object, const char* key, std::string& field) {
+  if (const JsonValue* value = object.Find(key)) field = value->String();
 }
 
-void ReadOptionalString(const json& object, const char* key, std::string& field) {
-  if (const json* value = Member(object, key)) field = value->get<std::string>();
+// An array of texts; JsonTypeError for anything else.
+std::vector<std::string> ReadStrings(const JsonValue& value) {
+  std::vector<std::string> texts;
+  for (const JsonValue& element : value.Elements()) texts.push_back(element.String());
+  return texts;
 }
 
-std::vector<std::string> ReadStrings(const json& value) {
-  return value.get<std::vector<std::string>>();
-}
-
-std::vector<std::wstring> ReadWideStrings(platform::CodePages& codePages, const json& value) {
+std::vector<std::wstring> ReadWideStrings(platform::CodePages& codePages, const JsonValue& value) {
   std::vector<std::wstring> wide;
   for (const std::string& text : ReadStrings(value)) wide.push_back(Utf8ToWide(codePages, text));
   return wide;
 }
 
-UninstallCheck ReadUninstallCheck(platform::CodePages& codePages, const json& record) {
+UninstallCheck ReadUninstallCheck(platform::CodePages& codePages, const JsonValue& record) {
   UninstallCheck check;
-  check.root = Utf8ToWide(codePages, record.at("utr").get<std::string>());
-  check.key = Utf8ToWide(codePages, record.at("utk").get<std::string>());
-  check.valueName = Utf8ToWide(codePages, record.at("utvn").get<std::string>());
-  check.valueType = Utf8ToWide(codePages, record.at("utvt").get<std::string>());
-  check.minDays = ReadNumber<std::int32_t>(record.at("umd"));
+  check.root = Utf8ToWide(codePages, record.At("utr").String());
+  check.key = Utf8ToWide(codePages, record.At("utk").String());
+  check.valueName = Utf8ToWide(codePages, record.At("utvn").String());
+  check.valueType = Utf8ToWide(codePages, record.At("utvt").String());
+  check.minDays = record.At("umd").ToInt32();
   ReadOptionalBool(record, "utms", check.valueInMilliseconds);
   return check;
 }
@@ -200,7 +180,7 @@ bool IsPartnerMarkerKeyAllowed(const std::wstring& keyPath) {
 }
 
 Package::Package(std::shared_ptr<const PackageServices> services,
-                 const EventTemplate& eventTemplate, const json& offer, bool isMainProduct,
+                 const EventTemplate& eventTemplate, const JsonValue& offer, bool isMainProduct,
                  const std::string& channelDefault, std::int32_t index)
     : eventTemplate(eventTemplate),
       isMainProduct(isMainProduct),
@@ -209,9 +189,9 @@ Package::Package(std::shared_ptr<const PackageServices> services,
       services_(std::move(services)) {
   FillCommonParameters();
 
-  const json& ad = offer.at("ad");
-  feedCode = ad.at("f").get<std::string>();
-  offerId = ad.at("o").get<std::string>();
+  const JsonValue& ad = offer.At("ad");
+  feedCode = ad.At("f").String();
+  offerId = ad.At("o").String();
   ConfigurationManager& settings = services_->settings;
   const std::string machineGuid = settings.GetMachineGuid();
   const std::string sessionId = settings.GetSessionId();
@@ -227,10 +207,10 @@ Package::Package(std::shared_ptr<const PackageServices> services,
   params.Insert("pxl", pixel);
   params.Insert("of", feedCode);
 
-  const json& ps = offer.at("ps");
-  productId = ExpandPlaceholders(ps.at("i").get<std::string>());
-  displayName = ExpandPlaceholders(ps.at("dn").get<std::string>());
-  downloadUrl = ExpandPlaceholders(ps.at("u").get<std::string>());
+  const JsonValue& ps = offer.At("ps");
+  productId = ExpandPlaceholders(ps.At("i").String());
+  displayName = ExpandPlaceholders(ps.At("dn").String());
+  downloadUrl = ExpandPlaceholders(ps.At("u").String());
 
   ReadOptionalBool(ps, "pn", partnerEnabled);
   if (partnerEnabled) ReadPartnerBlock(ps);
@@ -291,32 +271,32 @@ void Package::FillCommonParameters() {
   }
 }
 
-void Package::ReadPartnerBlock(const json& ps) {
+void Package::ReadPartnerBlock(const JsonValue& ps) {
   ReadOptionalString(ps, "pnau", partnerApiUrl);
   ReadOptionalString(ps, "pnak", partnerApiKey);
   // Before any partner parameter exists.
-  if (const json* marker = Member(ps, "pnr")) {
-    partnerMarkerPath = ExpandPlaceholders(marker->get<std::string>());
+  if (const JsonValue* marker = ps.Find("pnr")) {
+    partnerMarkerPath = ExpandPlaceholders(marker->String());
   }
   ReadOptionalString(ps, "pnop", partnerOperation);
   ReadOptionalBool(ps, "pnsi", pnsiFlag);
   ReadOptionalString(ps, "la", laText);
 
   std::string perVersion;
-  if (const json* texts = Member(ps, "pnrp")) {
-    if (!texts->is_object()) (void)texts->get<json::object_t>();  // the library's type error
+  if (const JsonValue* texts = ps.Find("pnrp")) {
+    (void)texts->Members();  // anything but an object is a type error
     const std::string version = MajorMinor(services_->system);
-    if (const json* text = Member(*texts, version.c_str())) {
-      perVersion = text->get<std::string>();
-    } else if (const json* fallback = Member(*texts, "default")) {
-      perVersion = fallback->get<std::string>();
+    if (const JsonValue* text = texts->Find(version)) {
+      perVersion = text->String();
+    } else if (const JsonValue* fallback = texts->Find("default")) {
+      perVersion = fallback->String();
     }
   }
   params.Insert("pnrparam", perVersion);
   // After "pnrparam", before its own key exists: a stub text naming
   // "{pnstubparams}" keeps that placeholder literally.
-  if (const json* stub = Member(ps, "sp")) {
-    stubParams = ExpandPlaceholders(stub->get<std::string>());
+  if (const JsonValue* stub = ps.Find("sp")) {
+    stubParams = ExpandPlaceholders(stub->String());
   }
   params.Insert("pnstubparams", stubParams);
   params.Insert("pnapiurl", partnerApiUrl);
@@ -327,37 +307,31 @@ void Package::ReadPartnerBlock(const json& ps) {
   params.Insert("installer", WideToUtf8(services_->codePages, settings.productId));
   params.Insert("pnsid", GetEpochMillis(services_->clock));
 
-  if (const json* cfs = Member(ps, "cfs")) ReadFlowLimits(*cfs);
+  if (const JsonValue* cfs = ps.Find("cfs")) ReadFlowLimits(*cfs);
 }
 
-void Package::ReadFlowLimits(const json& cfs) {
-  if (!cfs.is_object()) (void)cfs.get<json::object_t>();  // the library's type error
+void Package::ReadFlowLimits(const JsonValue& cfs) {
+  (void)cfs.Members();  // anything but an object is a type error
   ReadOptionalNumber(cfs, "mb", flowMaxBefore);
-  if (const json* list = Member(cfs, "ab")) flowAllowedBefore = ReadStrings(*list);
+  if (const JsonValue* list = cfs.Find("ab")) flowAllowedBefore = ReadStrings(*list);
   ReadOptionalNumber(cfs, "ma", flowMaxAfter);
-  if (const json* list = Member(cfs, "aa")) flowAllowedAfter = ReadStrings(*list);
+  if (const JsonValue* list = cfs.Find("aa")) flowAllowedAfter = ReadStrings(*list);
   ReadOptionalNumber(cfs, "mo", flowMaxOffers);
   ReadOptionalBool(cfs, "saad", skipAllAfterDecline);
   ReadOptionalBool(cfs, "sied", skipIfEarlierDeclined);
 }
 
-void Package::ReadDetails(const json& ps) {
-  if (const json* value = Member(ps, "p")) {
-    installArgs = ExpandPlaceholders(value->get<std::string>());
-  }
-  if (const json* value = Member(ps, "cp")) {
-    privacyUrl = ExpandPlaceholders(value->get<std::string>());
-  }
-  if (const json* value = Member(ps, "ctu")) {
-    termsUrl = ExpandPlaceholders(value->get<std::string>());
-  }
+void Package::ReadDetails(const JsonValue& ps) {
+  if (const JsonValue* value = ps.Find("p")) installArgs = ExpandPlaceholders(value->String());
+  if (const JsonValue* value = ps.Find("cp")) privacyUrl = ExpandPlaceholders(value->String());
+  if (const JsonValue* value = ps.Find("ctu")) termsUrl = ExpandPlaceholders(value->String());
   ReadOptionalString(ps, "sha256", sha256);
   for (char& c : sha256) {
     if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
   }
-  if (const json* value = Member(ps, "v")) vertical = ReadNumber<std::int32_t>(*value);
+  if (const JsonValue* value = ps.Find("v")) vertical = value->ToInt32();
   ReadOptionalBool(ps, "exc", exclusive);
-  if (const json* value = Member(ps, "c")) channel = ExpandPlaceholders(value->get<std::string>());
+  if (const JsonValue* value = ps.Find("c")) channel = ExpandPlaceholders(value->String());
   ReadOptionalNumber(ps, "disk", minDisk);
   ReadOptionalNumber(ps, "ram", minRam);
   ReadOptionalNumber(ps, "cpu", minCpu);
@@ -389,10 +363,10 @@ void Package::ReadDetails(const json& ps) {
   }
 }
 
-void Package::ReadLists(const json& ps) {
+void Package::ReadLists(const JsonValue& ps) {
   platform::CodePages& codePages = services_->codePages;
   const auto filePaths = [&](const char* key, std::vector<std::wstring>& field) {
-    const json* list = Member(ps, key);
+    const JsonValue* list = ps.Find(key);
     if (!list) return;
     const PathMacroTable macros = services_->settings.GetPathMacros();
     for (const std::string& path : ReadStrings(*list)) {
@@ -402,18 +376,17 @@ void Package::ReadLists(const json& ps) {
     }
   };
   const auto wideList = [&](const char* key, std::vector<std::wstring>& field) {
-    if (const json* list = Member(ps, key)) field = ReadWideStrings(codePages, *list);
+    if (const JsonValue* list = ps.Find(key)) field = ReadWideStrings(codePages, *list);
   };
   filePaths("fe", filesMustNotExist);
   filePaths("ife", filesAnyMustExist);
-  if (const json* list = Member(ps, "a")) blockingApps = ReadStrings(*list);
+  if (const JsonValue* list = ps.Find("a")) blockingApps = ReadStrings(*list);
   wideList("r", registryKeysMustNotExist);
   wideList("ir", registryKeysAnyMustExist);
   wideList("rvn", registryValuesMustNotExist);
   wideList("rvd", registryDataMustNotMatch);
-  if (const json* list = Member(ps, "cmdu")) {
-    if (!list->is_array()) (void)list->get<json::array_t>();  // the library's type error
-    for (const json& record : *list)
+  if (const JsonValue* list = ps.Find("cmdu")) {
+    for (const JsonValue& record : list->Elements())
       uninstallChecks.push_back(ReadUninstallCheck(codePages, record));
   }
   wideList("eapp", excludeApps);

@@ -19,10 +19,10 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
+#include "json/json_value.h"
 #include "events/event_template.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
@@ -97,12 +97,12 @@ constexpr int kPartnerMarkerDays = 180;
 
 class Package : public std::enable_shared_from_this<Package> {
  public:
-  // An offer from one "o" element. Throws the JSON library's exception for a
+  // An offer from one "o" element. Throws JsonTypeError for a
   // missing required key or a value of the wrong type, std::runtime_error
   // ("MultiByteToWideChar() failed: N") when a text cannot be converted, and
   // VellamException for an expansion above kMaxExpandedText; nothing else.
   Package(std::shared_ptr<const PackageServices> services, const EventTemplate& eventTemplate,
-          const nlohmann::json& offer, bool isMainProduct, const std::string& channelDefault,
+          const JsonValue& offer, bool isMainProduct, const std::string& channelDefault,
           std::int32_t index);
   // The main product: no eligibility data; the texts as InitMainProduct
   // takes them.
@@ -157,8 +157,8 @@ class Package : public std::enable_shared_from_this<Package> {
   // Starts one report on its own detached thread; nothing once a final
   // report was delivered. `extra` is an object of event-specific members or
   // null.
-  void ReportEvent(std::int32_t code, const nlohmann::json& extra);
-  void ReportEventW(std::int32_t code, const nlohmann::json& extra) { ReportEvent(code, extra); }
+  void ReportEvent(std::int32_t code, const JsonValue& extra);
+  void ReportEventW(std::int32_t code, const JsonValue& extra) { ReportEvent(code, extra); }
 #pragma pop_macro("ReportEvent")
   // Blocks until none of this package's reports is being sent.
   void WaitForEvents();
@@ -192,7 +192,7 @@ class Package : public std::enable_shared_from_this<Package> {
   std::int32_t index = 0;
   // Written by sender threads, read when a report starts.
   std::atomic<bool> eventsClosed{false};
-  nlohmann::json eventPayload = nlohmann::json::object();
+  JsonValue eventPayload = JsonValue::MakeObject();
   std::shared_ptr<DecodedPicture> image;
   ParameterTable params;
   std::vector<std::wstring> filesMustNotExist;
@@ -229,14 +229,14 @@ class Package : public std::enable_shared_from_this<Package> {
 
  private:
   void FillCommonParameters();
-  void ReadPartnerBlock(const nlohmann::json& ps);
-  void ReadFlowLimits(const nlohmann::json& cfs);
-  void ReadDetails(const nlohmann::json& ps);
-  void ReadLists(const nlohmann::json& ps);
+  void ReadPartnerBlock(const JsonValue& ps);
+  void ReadFlowLimits(const JsonValue& cfs);
+  void ReadDetails(const JsonValue& ps);
+  void ReadLists(const JsonValue& ps);
   void SetMainProductTexts(const std::wstring& offerIdText, const std::wstring& feedCodeText,
                            const std::wstring& displayNameText, const std::wstring& channelText);
   // The sender thread's work for one report.
-  void SendReport(std::int32_t code, const nlohmann::json& extra);
+  void SendReport(std::int32_t code, const JsonValue& extra);
   void EndReport();
 
   std::shared_ptr<const PackageServices> services_;

@@ -2,10 +2,9 @@
 // the signed header it is sent with.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
+#include "json/json_value.h"
 #include "platform/code_pages.h"
 #include "platform/system_info.h"
 
@@ -18,6 +17,6 @@ struct EventTemplate {
   EventTemplate(ConfigurationManager& settings, platform::SystemInfo& system,
                 platform::CodePages& codePages);
 
-  nlohmann::json payload = nlohmann::json::object();
+  JsonValue payload = JsonValue::MakeObject();
   HeaderList headers;
 };

@@ -7,9 +7,7 @@
 #include <utility>
 
 #include "config/package.h"
-#include "events/compact_json.h"
-
-using nlohmann::json;
+#include "json/compact_json.h"
 
 bool IsFinalEvent(std::int32_t code) {
   switch (code) {
@@ -22,29 +20,31 @@ bool IsFinalEvent(std::int32_t code) {
   }
 }
 
-json BuildEventData(const json& payload, std::int32_t code, const json& extra) {
-  json data = payload.is_object() ? payload : json::object();
+JsonValue BuildEventData(const JsonValue& payload, std::int32_t code, const JsonValue& extra) {
+  JsonValue data = payload.IsObject() ? payload : JsonValue::MakeObject();
   data["6"] = std::to_string(code);
-  if (extra.is_object()) {
-    for (const auto& [key, value] : extra.items()) data[key] = value;
+  if (extra.IsObject()) {
+    for (const JsonMember& member : extra.Members()) data[member.key] = member.value;
   }
   return data;
 }
 
-std::string BuildEventBody(const json& data) {
+std::string BuildEventBody(const JsonValue& data) {
   // Members in ascending order: "data", then "table".
   std::string body = "{\"data\":";
-  body += CompactJson(json(CompactJson(data)));
+  body += CompactJson(JsonValue(CompactJson(data)));
   body += ",\"table\":\"zb_analytics\"}";
   return body;
 }
 
 void Package::BuildEventPayload() {
   std::lock_guard<std::mutex> lock(eventMutex);
-  json payload = eventTemplate.payload.is_object() ? eventTemplate.payload : json::object();
+  JsonValue payload =
+      eventTemplate.payload.IsObject() ? eventTemplate.payload : JsonValue::MakeObject();
   if (isMainProduct) {
-    const auto title = payload.find("22");
-    payload["5"] = title != payload.end() ? *title : json("");
+    // Copied first: adding "5" may move the members.
+    JsonValue title = payload.Find("22") ? *payload.Find("22") : JsonValue("");
+    payload["5"] = std::move(title);
     payload["10"] = 1;
     payload["18"] = "";
   } else {
@@ -58,7 +58,7 @@ void Package::BuildEventPayload() {
   eventPayload = std::move(payload);
 }
 
-void Package::ReportEvent(std::int32_t code, const json& extra) {
+void Package::ReportEvent(std::int32_t code, const JsonValue& extra) {
   if (eventsClosed) return;
   {
     std::lock_guard<std::mutex> lock(eventMutex);
@@ -75,10 +75,10 @@ void Package::ReportEvent(std::int32_t code, const json& extra) {
   }
 }
 
-void Package::SendReport(std::int32_t code, const json& extra) {
+void Package::SendReport(std::int32_t code, const JsonValue& extra) {
   // Nothing may leave a detached thread: that would end the process.
   try {
-    json payload;
+    JsonValue payload;
     HeaderList headers;
     {
       std::lock_guard<std::mutex> lock(eventMutex);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include <nlohmann/json.hpp>
+#include "json/json_value.h"
 
 constexpr std::int32_t kEventFailed = -1;    // a download or an installer failed
 constexpr std::int32_t kEventFirstPage = 1;  // the main product's first page was confirmed
@@ -24,14 +24,13 @@ bool IsFinalEvent(std::int32_t code);
 
 // The payload of one report: `payload` with "6" set to the code and every
 // member of `extra` (an object; null adds nothing) copied over it.
-nlohmann::json BuildEventData(const nlohmann::json& payload, std::int32_t code,
-                              const nlohmann::json& extra);
+JsonValue BuildEventData(const JsonValue& payload, std::int32_t code, const JsonValue& extra);
 
 // {"data": <data written compactly, as a string>, "table": "zb_analytics"},
 // written compactly with its members in ascending order (see
-// events/compact_json.h). Text that is not UTF-8 (an ANSI setting) is
+// json/compact_json.h). Text that is not UTF-8 (an ANSI setting) is
 // replaced rather than losing the report.
-std::string BuildEventBody(const nlohmann::json& data);
+std::string BuildEventBody(const JsonValue& data);
 
 class ConfigurationManager;
 

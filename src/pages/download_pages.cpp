@@ -181,7 +181,7 @@ void DownloadPage::Report(Package& package, std::int32_t code, const std::wstrin
   }
   std::string text;
   if (!platform::win32::RealCodePages().FromWide(platform::kCpUtf8, failure, text)) text.clear();
-  package.ReportEventW(code, nlohmann::json{{"12", text}});
+  package.ReportEventW(code, JsonValue{{"12", text}});
 }
 
 void DownloadPage::InstallStarting() {

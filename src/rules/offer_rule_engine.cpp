@@ -67,7 +67,7 @@ void OfferRuleEngine::ReportRejection(Package& offer, const std::string& reason)
   // The allowance is not added here: once max offers are in, nothing more
   // is reported even while the limit is raised.
   if (acceptedCount_ >= maxOffers_) return;
-  offer.ReportEvent(kEventRejected, nlohmann::json{{"13", reason}});
+  offer.ReportEvent(kEventRejected, JsonValue{{"13", reason}});
 }
 
 bool OfferRuleEngine::RejectedByFlowLimits(Package& offer, const PackageList& acceptedOffers) {

@@ -52,6 +52,16 @@ int main(int argc, char** argv) {
   ok &= Write(out, "config_response", "large_string",
               Bytes({0, 0x3F}) + "{\"u\":\"" + Repeat("x", 2000000) + "\"}");
 
+  // json_parser: the document as it is.
+  ok &= Write(out, "json_parser", "deep_arrays", Repeat("[", 200000) + Repeat("]", 200000));
+  ok &= Write(out, "json_parser", "deepest_allowed", Repeat("[{\"a\":", 127) + "[]" +
+                                                         Repeat("}]", 127));
+  std::string keys = "{";
+  for (int i = 50000; i > 0; --i) {
+    keys += "\"k" + std::to_string(i % 997) + "\":" + std::to_string(i) + ",";  // duplicates
+  }
+  ok &= Write(out, "json_parser", "many_keys", keys + "\"end\":[1.5e300,-0.0,1e-320]}");
+
   // download_headers: [status][flags][body length, 2 bytes LE][body]; flags
   // 0x02: Content-Length is the body's length; high nibble: the piece size.
   const std::string body = Repeat("0123456789abcdef", 4095);  // 65520 bytes

@@ -24,7 +24,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../shared/json_support.h"
 
 #include "config/http_json_client.h"
 #include "config/package.h"
@@ -38,7 +40,6 @@
 
 namespace {
 
-using nlohmann::json;
 using Machine = FakeRegistry::Machine;
 
 constexpr std::size_t kMaxOffersWalked = 64;
@@ -93,10 +94,10 @@ class RecordingSender : public JsonSender {
 
   bool SendJson(const std::wstring&, const std::string& body, const HeaderList&,
                 std::string& response, std::uint32_t& status) override {
-    const json data = json::parse(json::parse(body)["data"].get<std::string>());
+    const JsonValue data = ParseJson(ParseJson(body)["data"].String());
     {
       std::lock_guard<std::mutex> lock(mutex);
-      reasons.push_back(data.value("13", ""));
+      reasons.push_back(TextOr(data, "13"));
     }
     response = "{}";
     status = 200;
@@ -161,10 +162,10 @@ struct Fixture {
   }
 };
 
-std::int32_t SmallNumber(const json& document, const char* key, std::int32_t fallback) {
-  const auto found = document.find(key);
-  if (found == document.end() || !found->is_number_integer()) return fallback;
-  const std::int64_t value = found->get<std::int64_t>();
+std::int32_t SmallNumber(const JsonValue& document, const char* key, std::int32_t fallback) {
+  const JsonValue* found = document.Find(key);
+  if (!found || !found->IsNumber() || found->IsFloat()) return fallback;
+  const std::int64_t value = found->ToInt64();
   return value < -1000 || value > 1000 ? fallback : static_cast<std::int32_t>(value);
 }
 
@@ -173,10 +174,14 @@ std::int32_t SmallNumber(const json& document, const char* key, std::int32_t fal
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t flags = data[0];
-  const json document = json::parse(data + 1, data + size, nullptr, false);
-  if (!document.is_object()) return 0;
-  const auto offers = document.find("o");
-  if (offers == document.end() || !offers->is_array()) return 0;
+  JsonValue document;
+  try {
+    document = ParseJson(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+  } catch (const JsonError&) {
+    return 0;
+  }
+  const JsonValue* offers = document.Find("o");
+  if (!offers || !offers->IsArray()) return 0;
 
   Fixture fixture((flags & 0x01) != 0);
   if (flags & 0x02) {
@@ -196,13 +201,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                              fixture.machine, fixture.clock, fixture.codePages});
     PackageList accepted;
     std::size_t walked = 0;
-    for (const json& element : *offers) {
+    for (const JsonValue& element : offers->Elements()) {
       if (++walked > kMaxOffersWalked) break;
       std::shared_ptr<Package> offer;
       try {
         offer = std::make_shared<Package>(fixture.services, EventTemplate(), element, false, "",
                                           static_cast<std::int32_t>(accepted.size()));
-      } catch (const json::exception&) {
+      } catch (const JsonError&) {
         break;  // ends the loading, as there
       } catch (const VellamException&) {
         break;

@@ -22,13 +22,16 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../shared/json_oracle.h"
+#include "../shared/json_support.h"
 
 #include "config/api_manager.h"
 #include "config/http_json_client.h"
 #include "config/package.h"
 #include "config/vellam_exception.h"
-#include "events/compact_json.h"
+#include "json/compact_json.h"
 #include "events/events.h"
 #include "fakes/fake_code_pages.h"
 #include "fakes/fake_crypto.h"
@@ -37,7 +40,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -85,16 +87,6 @@ void CheckMarkersStayedOutOfSystemKeys(const FakeRegistry& registry) {
   }
 }
 
-bool HasFloat(const json& value) {
-  if (value.is_number_float()) return true;
-  if (value.is_structured()) {
-    for (const json& element : value) {
-      if (HasFloat(element)) return true;
-    }
-  }
-  return false;
-}
-
 struct Fixture {
   FakeFileSystem files;
   FakeSystemInfo system;
@@ -124,12 +116,12 @@ struct Fixture {
   }
 };
 
-void BuildOffer(Fixture& fixture, const EventTemplate& eventTemplate, const json& element,
-                std::int32_t index, std::int32_t code, const json& document) {
+void BuildOffer(Fixture& fixture, const EventTemplate& eventTemplate, const JsonValue& element,
+                std::int32_t index, std::int32_t code, const JsonValue& document) {
   std::shared_ptr<Package> package;
   try {
     package = std::make_shared<Package>(fixture.services, eventTemplate, element, false, "", index);
-  } catch (const json::exception&) {
+  } catch (const JsonError&) {
     return;
   } catch (const VellamException&) {
     return;
@@ -138,29 +130,28 @@ void BuildOffer(Fixture& fixture, const EventTemplate& eventTemplate, const json
     return;
   }
   Check(package->params.Find("of") && *package->params.Find("of") == package->feedCode);
-  Check(package->eventPayload.is_object() &&
-        package->eventPayload.value("5", "") == package->offerId);
+  Check(package->eventPayload.IsObject() &&
+        TextOr(package->eventPayload, "5") == package->offerId);
 
-  const auto text = document.find("t");
-  if (text != document.end() && text->is_string()) {
+  const JsonValue* text = document.Find("t");
+  if (text && text->IsString()) {
     try {
-      Check(package->ExpandPlaceholders(text->get<std::string>()).size() <= kMaxExpandedText);
+      Check(package->ExpandPlaceholders(text->String()).size() <= kMaxExpandedText);
     } catch (const VellamException&) {
     }
   }
 
   // None of these may throw.
-  json data;
+  JsonValue data;
   try {
     package->GetInstallArgs();
     package->RecordPartnerShown();
-    const auto extra = document.find("x");
-    data = BuildEventData(package->eventPayload, code,
-                          extra != document.end() ? *extra : json(nullptr));
-    const json body = json::parse(BuildEventBody(data));
-    Check(body.size() == 2 && body["table"] == "zb_analytics");
-    const json sent = json::parse(body["data"].get<std::string>());
-    Check(sent.is_object() && sent.size() == data.size());
+    const JsonValue* extra = document.Find("x");
+    data = BuildEventData(package->eventPayload, code, extra ? *extra : JsonValue(nullptr));
+    const JsonValue body = ParseJson(BuildEventBody(data));
+    Check(body.Size() == 2 && body.At("table") == "zb_analytics");
+    const JsonValue sent = ParseJson(body.At("data").String());
+    Check(sent.IsObject() && sent.Size() == data.Size());
   } catch (...) {
     std::abort();
   }
@@ -169,8 +160,8 @@ void BuildOffer(Fixture& fixture, const EventTemplate& eventTemplate, const json
   if (!HasFloat(data)) {
     std::string reference;
     try {
-      reference = data.dump();
-    } catch (const json::type_error&) {
+      reference = ToLibrary(data).dump();
+    } catch (const nlohmann::json::type_error&) {
       return;
     }
     Check(CompactJson(data) == reference);
@@ -194,21 +185,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fixture.sender.body.assign(reinterpret_cast<const char*>(data + 1), size - 1);
   ApiManager api([&fixture] { return fixture.settings; },
                  ApiPlatform{fixture.sender, fixture.system, fixture.codePages, fixture.clock});
-  json document;
+  JsonValue document;
   try {
     document = api.GetConfiguration();
   } catch (const VellamException&) {
     return 0;
-  } catch (const json::exception&) {
+  } catch (const JsonError&) {
     return 0;
   }
-  if (!document.is_object()) return 0;
-  const auto offers = document.find("o");
-  if (offers == document.end() || !offers->is_array()) return 0;
+  if (!document.IsObject()) return 0;
+  const JsonValue* offers = document.Find("o");
+  if (!offers || !offers->IsArray()) return 0;
 
   const EventTemplate eventTemplate(*fixture.settings, fixture.system, fixture.codePages);
   std::int32_t index = 0;
-  for (const json& element : *offers) {
+  for (const JsonValue& element : offers->Elements()) {
     BuildOffer(fixture, eventTemplate, element, index++, code, document);
   }
   CheckMarkersStayedOutOfSystemKeys(fixture.registry);

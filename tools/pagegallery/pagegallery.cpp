@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
 
 #include "app/win32/package_services.h"
 #include "app/win32/singletons.h"
@@ -45,7 +45,7 @@ constexpr WPARAM kCountCloseEntries = 0x7FD0;
 // The offer page's sample offer: a name and both addresses for its
 // disclaimer, and the welcome picture stretched over the offer picture.
 std::shared_ptr<Package> GalleryOffer() {
-  const auto offer = nlohmann::json::parse(R"({"ad": {"f": "gallery", "o": "gallery-offer"},
+  const JsonValue offer = ParseJson(R"({"ad": {"f": "gallery", "o": "gallery-offer"},
       "ps": {"i": "NimbusBackup", "dn": "Nimbus Backup", "u": "https://localhost/f/nimbus.exe",
              "cp": "https://nimbus.example/privacy", "ctu": "https://nimbus.example/eula"}})");
   auto settings = GetConfigurationManager();

@@ -213,7 +213,7 @@ bool CVellamDlg::SystemMenuHasClose() const {
 void CVellamDlg::OnButtonPressed(ButtonType button) {
   const FlowAction action =
       flow_.OnButton(button, *settings_, [](Package& offer, const char* reason) {
-        offer.ReportEventW(2, nlohmann::json{{"13", reason}});
+        offer.ReportEventW(2, JsonValue{{"13", reason}});
       });
   switch (action.kind) {
     case FlowAction::Kind::ShowPage:

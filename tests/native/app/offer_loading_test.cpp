@@ -22,7 +22,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 // The page's window as the task sees it: counts the messages it got.
 class PostedMessages {
@@ -84,7 +83,7 @@ std::vector<std::string> Ids(const PackageList& offers) {
 class OfferLoadingTest : public RuleEngineFixture {
  protected:
   // Each request answers with the next of these (a null throws).
-  std::vector<json> answers;
+  std::vector<JsonValue> answers;
   std::size_t requests = 0;
 
   void SetUp() override {
@@ -100,20 +99,20 @@ class OfferLoadingTest : public RuleEngineFixture {
         *settings, packages,
         OfferRulePlatform{*machineRegistry, system, ruleFiles, machine, clock, codePages},
         [this] {
-          const json answer = answers.at(requests++);
-          if (answer.is_null()) throw std::runtime_error("no answer");
+          const JsonValue answer = answers.at(requests++);
+          if (answer.IsNull()) throw std::runtime_error("no answer");
           return answer;
         },
         [] { return EventTemplate(); }};
   }
 
   // An "o" element with its own id and vertical, plus these "ps" members.
-  static json Element(const std::string& id, int vertical, json ps = json::object()) {
-    json offer = BaseOffer();
+  static JsonValue Element(const std::string& id, int vertical, JsonValue ps = JsonValue::MakeObject()) {
+    JsonValue offer = BaseOffer();
     offer["ad"]["o"] = id;
     offer["ps"]["i"] = id;
     offer["ps"]["v"] = vertical;
-    offer["ps"].update(ps);
+    Update(offer["ps"], ps);
     return offer;
   }
 
@@ -136,7 +135,7 @@ class OfferLoadingTest : public RuleEngineFixture {
 TEST_F(OfferLoadingTest, OffersWalkedThroughTheRules) {
   const struct {
     const char* name;
-    json response;
+    JsonValue response;
     std::vector<std::string> accepted;
     std::vector<RuleReport> reports;
     std::int32_t maxOffers;
@@ -179,7 +178,7 @@ TEST_F(OfferLoadingTest, OffersWalkedThroughTheRules) {
     settings->rejectedOffers.WaitAll();
     const std::vector<RuleReport> reports = Reports();
     EXPECT_EQ(std::vector<RuleReport>(reports.begin() + reportsBefore, reports.end()), c.reports);
-    if (c.response.contains("o")) {
+    if (c.response.Find("o")) {
       EXPECT_EQ(settings->maxOffers, c.maxOffers);
     }
   }
@@ -198,13 +197,13 @@ TEST_F(OfferLoadingTest, ResponseFieldsAndSwitchedOffOffers) {
 }
 
 TEST_F(OfferLoadingTest, IsvGoesOnWithoutOffersWhenTheTaskFails) {
-  const json failures[] = {
+  const JsonValue failures[] = {
       nullptr,                                         // no answer at all
       {{"o", {Element("a", 1)}}},                      // offers without "f"."m"
       {{"f", {{"m", 2}}}, {"o", {{{"ad", 1}}}}},        // a malformed offer
   };
-  for (const json& failure : failures) {
-    SCOPED_TRACE(failure.dump());
+  for (const JsonValue& failure : failures) {
+    SCOPED_TRACE(CompactJson(failure));
     answers = {failure};
     requests = 0;
     PackageList offers{MakeMain()};
@@ -215,7 +214,7 @@ TEST_F(OfferLoadingTest, IsvGoesOnWithoutOffersWhenTheTaskFails) {
 
 TEST_F(OfferLoadingTest, DlmDescriptionAndConfigurationError) {
   settings->wizardType = kWizardDlm;
-  const json good = {{"i",
+  const JsonValue good = {{"i",
                       {{"ct", "Tundra"},
                        {"cu", "https://dl.test/t.exe"},
                        {"cp", "https://p.test"},
@@ -237,15 +236,15 @@ TEST_F(OfferLoadingTest, DlmDescriptionAndConfigurationError) {
   EXPECT_EQ(settings->flowCode, L"fl2");
   EXPECT_EQ(settings->ispb, "isp9");
 
-  const json errors[] = {
+  const JsonValue errors[] = {
       {{"i", {{"ct", ""}, {"cu", "https://dl.test/t.exe"}}}},  // empty title: the flag
       {{"i", {{"ct", "Tundra"}, {"cu", ""}}}},
       {{"f", {{"m", 2}}}},                                   // no "i": an exception
       nullptr,                                               // no answer
-      {{"i", {{"ct", "T"}, {"cu", "u"}}}, {"o", json::array()}},  // offers without "f"
+      {{"i", {{"ct", "T"}, {"cu", "u"}}}, {"o", JsonValue::MakeArray()}},  // offers without "f"
   };
-  for (const json& error : errors) {
-    SCOPED_TRACE(error.dump());
+  for (const JsonValue& error : errors) {
+    SCOPED_TRACE(CompactJson(error));
     answers = {error};
     requests = 0;
     EXPECT_FALSE(Load(offers));
@@ -258,8 +257,8 @@ TEST_F(OfferLoadingTest, DlmDescriptionAndConfigurationError) {
 
 TEST_F(OfferLoadingTest, RejectionReportsAreNotWaitedFor) {
   // Ten offers in one vertical: nine rejections, each held at the gate.
-  json elements = json::array();
-  for (int i = 0; i < 10; ++i) elements.push_back(Element("o" + std::to_string(i), 1));
+  JsonValue elements = JsonValue::MakeArray();
+  for (int i = 0; i < 10; ++i) elements.PushBack(Element("o" + std::to_string(i), 1));
   answers = {{{"f", {{"m", 5}}}, {"o", elements}}};
   sender.Script({500, 200});  // the first report needs its second attempt
   sender.CloseGate();

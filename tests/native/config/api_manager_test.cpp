@@ -9,7 +9,10 @@
 #include "config/vellam_exception.h"
 #include "fakes/fake_code_pages.h"
 #include "fakes/fake_platform.h"
+#include "json/json_parser.h"
 #include "support/test_constants.h"
+
+#include "../../shared/json_support.h"
 
 namespace {
 
@@ -116,7 +119,7 @@ TEST_F(ApiManagerTest, NonAsciiIdentityStillGivesAValidUtf8Body) {
   ASSERT_EQ(sender.calls.size(), 1u);
   const std::string& body = sender.calls[0].body;
   EXPECT_TRUE(IsUtf8(body)) << body;
-  const nlohmann::json sent = nlohmann::json::parse(body);
+  const JsonValue sent = ParseJson(body);
   EXPECT_EQ(sent["u"], "ab1-cd\xC3\xA9");
   EXPECT_EQ(sent["a"], "V\xC3\xA4rnex \xE4\xB8\xAD");
   EXPECT_EQ(sent["l"], "\xC3\xA9s");
@@ -143,7 +146,7 @@ TEST_F(ApiManagerTest, BytesThatAreNotUtf8AreReplacedNotThrown) {
   ASSERT_NO_THROW(manager.GetConfiguration());
   ASSERT_EQ(sender.calls.size(), 1u);
   EXPECT_TRUE(IsUtf8(sender.calls[0].body));
-  EXPECT_EQ(nlohmann::json::parse(sender.calls[0].body)["a"], "caf\xEF\xBF\xBD");
+  EXPECT_EQ(ParseJson(sender.calls[0].body)["a"], "caf\xEF\xBF\xBD");
 }
 
 TEST_F(ApiManagerTest, LanguageIsTheLocalesFirstTwoCharactersInLowerCase) {
@@ -161,11 +164,11 @@ TEST_F(ApiManagerTest, MissingIdentityValuesAreSentEmpty) {
   system.executablePath = L"C:\\Downloads\\Pellio.exe";
   system.fileVersionOk = false;
   settings->programVersion.clear();
-  const nlohmann::json request = BuildConfigurationRequest(*settings, system, codePages);
+  const JsonValue request = BuildConfigurationRequest(*settings, system, codePages);
   EXPECT_EQ(request["o"], "");
   EXPECT_EQ(request["u"], "");
   EXPECT_EQ(request["plv"], "");
-  EXPECT_EQ(request.size(), 8u);
+  EXPECT_EQ(request.Size(), 8u);
 }
 
 struct AttemptCase {
@@ -191,7 +194,7 @@ TEST_F(ApiManagerTest, RetriesStatusesOutside200To399ThreeTimesFiveSecondsApart)
     script.answers = c.answers;
     FakeClock waits;
     ApiManager manager([this] { return settings; }, ApiPlatform{script, system, codePages, waits});
-    const nlohmann::json document = manager.GetConfiguration();
+    const JsonValue document = manager.GetConfiguration();
     EXPECT_EQ(script.calls.size(), c.calls) << c.name;
     EXPECT_EQ(waits.waits, std::vector<std::uint32_t>(c.waits, 5000)) << c.name;
     EXPECT_EQ(document["l"], c.parsedL) << c.name;
@@ -220,8 +223,8 @@ TEST_F(ApiManagerTest, WhitespaceIsRemovedEverywhereBeforeParsing) {
                      " {\r\n\t\"l\" : \"US\",\n  \"o\" : [ ],\v\f\n"
                      "  \"f\": {\"a\": \"pub 1\", \"m\": 2},\n"
                      "  \"x\": \"Caf\xC3\xA9 \xC2\xA0\xE2\x80\xA6\"\n}\r\n"}};
-  const nlohmann::json document = api.GetConfiguration();
-  EXPECT_EQ(document, nlohmann::json::parse(
+  const JsonValue document = api.GetConfiguration();
+  EXPECT_EQ(document, ParseJson(
                           "{\"l\":\"US\",\"o\":[],\"f\":{\"a\":\"pub1\",\"m\":2},"
                           "\"x\":\"Caf\xC3\xA9\xC2\xA0\xE2\x80\xA6\"}"))
       << "bytes 0x80-0xFF stay, a no-break space among them";
@@ -229,7 +232,7 @@ TEST_F(ApiManagerTest, WhitespaceIsRemovedEverywhereBeforeParsing) {
 
 TEST_F(ApiManagerTest, TwoWordDisplayNameArrivesAsOneWord) {
   sender.answers = {{200, "{\"o\":[{\"ps\":{\"dn\":\"Nimbus Backup\"}}]}"}};
-  EXPECT_EQ(api.GetConfiguration()["o"][0]["ps"]["dn"], "NimbusBackup");
+  EXPECT_EQ(api.GetConfiguration()["o"].Elements().at(0)["ps"]["dn"], "NimbusBackup");
 }
 
 TEST_F(ApiManagerTest, UnusableAnswersThrow) {
@@ -244,7 +247,7 @@ TEST_F(ApiManagerTest, UnusableAnswersThrow) {
   ScriptedSender html;
   html.answers = {{503, "<html>busy</html>"}};
   ApiManager third([this] { return settings; }, ApiPlatform{html, system, codePages, clock});
-  EXPECT_THROW(third.GetConfiguration(), nlohmann::json::parse_error);
+  EXPECT_THROW(third.GetConfiguration(), JsonParseError);
   EXPECT_EQ(html.calls.size(), 3u);
 }
 
@@ -296,7 +299,7 @@ TEST_F(ApiManagerTest, AnswerAboveFourMebibytesIsRefused) {
     return "{\"x\":\"" + std::string(size - 8, 'a') + "\"}";
   };
   sender.answers = {{200, document(kMaxJsonResponseBytes)}};
-  EXPECT_EQ(api.GetConfiguration()["x"].get<std::string>().size(), kMaxJsonResponseBytes - 8);
+  EXPECT_EQ(api.GetConfiguration()["x"].String().size(), kMaxJsonResponseBytes - 8);
 
   ScriptedSender bigger;
   bigger.answers = {{200, document(kMaxJsonResponseBytes + 1)}};

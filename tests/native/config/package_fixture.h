@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../../shared/json_support.h"
 
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
@@ -165,18 +167,18 @@ class PackageFixture : public ::testing::Test {
         [this](const std::uint8_t* data, std::size_t size) { return decoder.Decode(data, size); }});
   }
 
-  static nlohmann::json BaseOffer() {
-    return nlohmann::json::parse(R"({"ad": {"f": "feed9", "o": "offer42"},
+  static JsonValue BaseOffer() {
+    return ParseJson(R"({"ad": {"f": "feed9", "o": "offer42"},
         "ps": {"i": "Nimbus", "dn": "Nimbus Backup", "u": "https://files.test/nimbus.exe"}})");
   }
   // The base offer with `ps` members added or replaced.
-  static nlohmann::json OfferWith(const std::string& ps) {
-    nlohmann::json offer = BaseOffer();
-    offer["ps"].update(nlohmann::json::parse(ps));
+  static JsonValue OfferWith(const std::string& ps) {
+    JsonValue offer = BaseOffer();
+    Update(offer["ps"], ParseJson(ps));
     return offer;
   }
 
-  std::shared_ptr<Package> MakeOffer(const nlohmann::json& offer, std::int32_t index = 0,
+  std::shared_ptr<Package> MakeOffer(const JsonValue& offer, std::int32_t index = 0,
                                      const EventTemplate& eventTemplate = EventTemplate()) {
     return std::make_shared<Package>(services, eventTemplate, offer, false, "", index);
   }

@@ -10,7 +10,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 // Base 62 of "guid-1|offer42|20250101120000", and the fake MD5 digest.
 constexpr const char* kPixel = "lBEFv9GVtvKcBXwjmgPqbrL47OwBAEF28dpLnTa";
@@ -247,7 +246,7 @@ TEST_F(PackageTest, IdentityAndFlagsOfAnOffer) {
 }
 
 TEST_F(PackageTest, ChannelDefaultComesFromTheConstructor) {
-  const auto withDefault = [&](const json& offer) {
+  const auto withDefault = [&](const JsonValue& offer) {
     return std::make_shared<Package>(services, EventTemplate(), offer, false, "given", 0);
   };
   EXPECT_EQ(withDefault(BaseOffer())->channel, "given");
@@ -358,7 +357,7 @@ TEST_F(PackageTest, MalformedOffersRaiseTheJsonLibrarysException) {
       R"({"ad": {"f": "f", "o": "o"}, "ps": {"i": "a", "dn": "b", "u": 1}})",
   };
   for (const char* document : documents) {
-    EXPECT_THROW(MakeOffer(json::parse(document)), json::exception) << document;
+    EXPECT_THROW(MakeOffer(ParseJson(document)), JsonError) << document;
   }
 
   const char* const members[] = {
@@ -400,7 +399,7 @@ TEST_F(PackageTest, MalformedOffersRaiseTheJsonLibrarysException) {
       R"({"pn": true, "cfs": {"saad": 1}})",
   };
   for (const char* ps : members) {
-    EXPECT_THROW(MakeOffer(OfferWith(ps)), json::exception) << ps;
+    EXPECT_THROW(MakeOffer(OfferWith(ps)), JsonError) << ps;
   }
 }
 
@@ -438,7 +437,7 @@ TEST_F(PackageTest, ConversionsUseTheirCodePages) {
 
 TEST_F(PackageTest, ExpansionHasALimit) {
   const std::string quarter(kMaxExpandedText / 4, 'f');
-  json offer = OfferWith(R"({"p": "{of}{of}{of}{of}"})");
+  JsonValue offer = OfferWith(R"({"p": "{of}{of}{of}{of}"})");
   offer["ad"]["f"] = quarter;
   EXPECT_EQ(MakeOffer(offer)->installArgs.size(), kMaxExpandedText);
 
@@ -449,7 +448,7 @@ TEST_F(PackageTest, ExpansionHasALimit) {
 
   // Values that name later placeholders cannot multiply past it either:
   // 100 "{of}" of 100 "{pnapiurl}" each of 1000 bytes would be 10 MB.
-  json chain = OfferWith(R"({"pn": true})");
+  JsonValue chain = OfferWith(R"({"pn": true})");
   std::string hundredOf, hundredApi;
   for (int i = 0; i < 100; ++i) hundredOf += "{of}", hundredApi += "{pnapiurl}";
   chain["ad"]["f"] = hundredApi;
@@ -461,11 +460,11 @@ TEST_F(PackageTest, ExpansionHasALimit) {
 }
 
 // An array nested `depth` levels around a string, built without recursion.
-json Deep(int depth) {
-  json value = "leaf";
+JsonValue Deep(int depth) {
+  JsonValue value = "leaf";
   for (int i = 0; i < depth; ++i) {
-    json wrapper = json::array();
-    wrapper.push_back(std::move(value));
+    JsonValue wrapper = JsonValue::MakeArray();
+    wrapper.PushBack(std::move(value));
     value = std::move(wrapper);
   }
   return value;
@@ -473,7 +472,7 @@ json Deep(int depth) {
 
 TEST_F(PackageTest, HugeAndDeeplyNestedValues) {
   // A long text is kept whole; an identity too long to encode leaves "pxl" empty.
-  json offer = BaseOffer();
+  JsonValue offer = BaseOffer();
   offer["ps"]["i"] = std::string(1 << 20, 'i');
   offer["ad"]["o"] = std::string(2000, 'o');
   const std::shared_ptr<Package> big = MakeOffer(offer);
@@ -485,18 +484,18 @@ TEST_F(PackageTest, HugeAndDeeplyNestedValues) {
   EXPECT_NE(*MakeOffer(offer)->params.Find("pxl"), "");
 
   for (const char* key : {"dn", "fe", "r", "cmdu", "v"}) {
-    json nested = BaseOffer();
+    JsonValue nested = BaseOffer();
     nested["ps"][key] = Deep(100000);
-    EXPECT_THROW(MakeOffer(nested), json::exception) << key;
+    EXPECT_THROW(MakeOffer(nested), JsonError) << key;
   }
-  json partner = OfferWith(R"({"pn": true})");
-  partner["ps"]["pnrp"] = json::object();
+  JsonValue partner = OfferWith(R"({"pn": true})");
+  partner["ps"]["pnrp"] = JsonValue::MakeObject();
   partner["ps"]["pnrp"]["default"] = Deep(100000);
-  EXPECT_THROW(MakeOffer(partner), json::exception);
+  EXPECT_THROW(MakeOffer(partner), JsonError);
 
-  json many = BaseOffer();
-  many["ps"]["r"] = json::array();
-  for (int i = 0; i < 100000; ++i) many["ps"]["r"].push_back("k");
+  JsonValue many = BaseOffer();
+  many["ps"]["r"] = JsonValue::MakeArray();
+  for (int i = 0; i < 100000; ++i) many["ps"]["r"].PushBack("k");
   EXPECT_EQ(MakeOffer(many)->registryKeysMustNotExist.size(), 100000u);
 }
 

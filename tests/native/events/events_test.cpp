@@ -11,7 +11,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 constexpr const char* kSignature =
     "Signature=001772e693c8637a5665832541d529e6f4d76ad33411c1353e05e62d1f704126";
@@ -23,8 +22,8 @@ class EventsTest : public PackageFixture {
   EventTemplate Template() { return EventTemplate(*settings, system, codePages); }
 
   // The payload of a delivered report, parsed back out of its body.
-  static json DataOf(const ScriptedSender::Call& call) {
-    return json::parse(json::parse(call.body)["data"].get<std::string>());
+  static JsonValue DataOf(const ScriptedSender::Call& call) {
+    return ParseJson(ParseJson(call.body)["data"].String());
   }
 };
 
@@ -36,7 +35,7 @@ TEST_F(EventsTest, TemplateFromTheSettings) {
   system.wow64 = true;
   const EventTemplate eventTemplate = Template();
 
-  json expected = json::object();
+  JsonValue expected = JsonValue::MakeObject();
   for (int key = 0; key <= 22; ++key) expected[std::to_string(key)] = "";
   expected["1"] = "guid-1";
   expected["2"] = "20250101120000";
@@ -64,7 +63,7 @@ TEST_F(EventsTest, PackagePayloads) {
   struct Case {
     const char* what;
     std::shared_ptr<Package> package;
-    json expected;  // the members added to the template's
+    JsonValue expected;  // the members added to the template's
   };
   const Case cases[] = {
       {"offer at 0",
@@ -79,21 +78,21 @@ TEST_F(EventsTest, PackagePayloads) {
       {"main product", MakeMain(eventTemplate), {{"5", "Pellio Classic"}, {"10", 1}, {"18", ""}}},
   };
   for (const Case& c : cases) {
-    json expected = eventTemplate.payload;
-    expected.update(c.expected);
+    JsonValue expected = eventTemplate.payload;
+    Update(expected, c.expected);
     EXPECT_EQ(c.package->eventPayload, expected) << c.what;
   }
 }
 
 TEST_F(EventsTest, RequestBodyByteForByte) {
   struct Case {
-    json payload;
+    JsonValue payload;
     std::int32_t code;
-    json extra;
+    JsonValue extra;
     std::string body;
   };
   const Case cases[] = {
-      {json::object(), 5, nullptr, R"({"data":"{\"6\":\"5\"}","table":"zb_analytics"})"},
+      {JsonValue::MakeObject(), 5, nullptr, R"({"data":"{\"6\":\"5\"}","table":"zb_analytics"})"},
       {{{"1", "g"}, {"2", "s"}, {"10", 2}, {"15", 0}},
        -1,
        {{"12", "DOWNLOAD FAILED: 404"}},
@@ -104,7 +103,7 @@ TEST_F(EventsTest, RequestBodyByteForByte) {
        R"({"data":"{\"13\":\"NOT ENOUGH RAM\",\"6\":\"2\"}","table":"zb_analytics"})"},
       {{{"5", "a \"q\" \\ b\n"}},
        4,
-       json::object(),
+       JsonValue::MakeObject(),
        R"({"data":"{\"5\":\"a \\\"q\\\" \\\\ b\\n\",\"6\":\"4\"}","table":"zb_analytics"})"},
       // UTF-8 goes through as it is; bytes that are not UTF-8 (an ANSI
       // setting) become U+FFFD instead of losing the report.
@@ -126,7 +125,7 @@ TEST_F(EventsTest, RequestBodyByteForByte) {
       // Anything but an object adds nothing.
       {{{"1", "g"}},
        1,
-       json::array({"x"}),
+       JsonValue::MakeArray({"x"}),
        R"({"data":"{\"1\":\"g\",\"6\":\"1\"}","table":"zb_analytics"})"},
   };
   for (const Case& c : cases) {
@@ -243,7 +242,7 @@ TEST_F(EventsTest, CloseAfterDeclineDependsOnDelivery) {
   sender.OpenGate();
   pending->WaitForEvents();
   std::vector<std::string> codes;
-  for (const auto& call : sender.Calls()) codes.push_back(DataOf(call)["6"]);
+  for (const auto& call : sender.Calls()) codes.push_back(DataOf(call)["6"].String());
   std::sort(codes.begin(), codes.end());
   EXPECT_EQ(codes, (std::vector<std::string>{"4", "5"}));
 
@@ -291,7 +290,7 @@ TEST_F(EventsTest, InitMainProductRefreshesWhatLaterReportsSend) {
   main->WaitForEvents();
   const auto calls = sender.Calls();
   ASSERT_EQ(calls.size(), 1u);
-  const json data = DataOf(calls[0]);
+  const JsonValue data = DataOf(calls[0]);
   EXPECT_EQ(data["5"], "Pellio Classic");
   EXPECT_EQ(data["10"], 1);
   EXPECT_EQ(data["1"], "guid-1");
@@ -322,7 +321,7 @@ TEST_F(EventsTest, ClosingReportsGoOutOnePackageAfterAnother) {
         PackageServices{*settings, system, codePages, crypto, clock, registry, transport,
                         [&log](std::uint32_t ms) { log.Add(ms); }, nullptr, nullptr});
     transport.Script(c.answers);
-    json a = BaseOffer(), b = BaseOffer();
+    JsonValue a = BaseOffer(), b = BaseOffer();
     a["ad"]["o"] = "A";
     b["ad"]["o"] = "B";
     settings->shownOffers = {std::make_shared<Package>(local, Template(), a, false, "", 0), nullptr,
@@ -335,7 +334,7 @@ TEST_F(EventsTest, ClosingReportsGoOutOnePackageAfterAnother) {
     std::vector<std::string> sentTo;
     for (const auto& call : transport.Calls()) {
       EXPECT_EQ(DataOf(call)["6"], "5");
-      sentTo.push_back(DataOf(call)["5"]);
+      sentTo.push_back(DataOf(call)["5"].String());
     }
     EXPECT_EQ(sentTo, c.sentTo);
     EXPECT_EQ(log.All().size(), c.pauses);

@@ -7,11 +7,10 @@
 
 namespace {
 
-using nlohmann::json;
 
-const json kRequireChrome = {{"x", 12}};
-const json kRejectChrome = {{"x", 13}};
-const json kCheckIe = {{"x", 2}};  // also requires Chrome
+const JsonValue kRequireChrome = {{"x", 12}};
+const JsonValue kRejectChrome = {{"x", 13}};
+const JsonValue kCheckIe = {{"x", 2}};  // also requires Chrome
 
 class BrowserRules : public RuleEngineFixture {
  protected:
@@ -154,7 +153,7 @@ TEST_F(BrowserRules, PartnerNoShowDate) {
   // The fake clock's local date is 2023-11-14.
   const struct {
     const char* name;
-    json ps;
+    JsonValue ps;
     bool seed;
     std::uint32_t stored;
     const char* verdict;
@@ -174,7 +173,7 @@ TEST_F(BrowserRules, PartnerNoShowDate) {
     UseMachine(Machine::kWow64Process);
     // Written where the marker writer puts it: HKLM, the default view.
     if (c.seed) machineRegistry->SetDword(kHklm, L"SOFTWARE\\Partner", L"Until", c.stored);
-    json ps = c.ps;
+    JsonValue ps = c.ps;
     ps["pn"] = true;
     EXPECT_EQ(Verdict(*MakeEngine(), ps), c.verdict) << c.name;
     ps["pn"] = false;
@@ -183,14 +182,14 @@ TEST_F(BrowserRules, PartnerNoShowDate) {
 }
 
 TEST_F(BrowserRules, PartnerMarkerWrittenByTheOfferIsReadBack) {
-  const json ps = {{"pn", true}, {"pnr", "SOFTWARE\\Partner\\{of}"}};
+  const JsonValue ps = {{"pn", true}, {"pnr", "SOFTWARE\\Partner\\{of}"}};
   // The writer uses the package's own registry; here the rules' one.
   PackageServices copy = *services;
   auto writerServices = std::make_shared<PackageServices>(PackageServices{
       copy.settings, copy.system, copy.codePages, copy.crypto, copy.clock, *machineRegistry,
       copy.eventSender, copy.eventPause, copy.downloads, copy.decodePicture});
-  nlohmann::json offer = BaseOffer();
-  offer["ps"].update(ps);
+  JsonValue offer = BaseOffer();
+  Update(offer["ps"], ps);
   Package writer(writerServices, EventTemplate(), offer, false, "", 0);
   ASSERT_TRUE(writer.RecordPartnerShown());
   EXPECT_EQ(Verdict(*MakeEngine(), ps), "PN NO SHOW");

@@ -8,7 +8,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 class InstalledSoftwareRules : public RuleEngineFixture {
  protected:
@@ -29,7 +28,7 @@ class InstalledSoftwareRules : public RuleEngineFixture {
 
 TEST_F(InstalledSoftwareRules, RegistryKeys) {
   const struct {
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {{{"r", {"Vendor64\\App"}}}, "REGISTRY KEY EXISTS"},
@@ -48,7 +47,7 @@ TEST_F(InstalledSoftwareRules, RegistryKeys) {
       {{{"r", {"absent"}}, {"ir", {"absent"}}}, "NONE OF THE REGISTRY KEYS EXISTS"},
   };
   const auto engine = MakeEngine();
-  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
   EXPECT_EQ(machineRegistry->OpenHandles(), 0u);
 }
 
@@ -64,7 +63,7 @@ TEST_F(InstalledSoftwareRules, On32BitWindowsThe32BitBranchIsAbsent) {
 TEST_F(InstalledSoftwareRules, AbsentVendorsCostOneListingPerRootAndViewPerWalk) {
   const auto engine = MakeEngine();
   machineRegistry->counts = {};
-  const json ps = {{"r", {"absent1\\product", "absent2", "absent3\\a\\b"}}};
+  const JsonValue ps = {{"r", {"absent1\\product", "absent2", "absent3\\a\\b"}}};
   for (int offer = 0; offer < 5; ++offer) EXPECT_EQ(Verdict(*engine, ps), "accepted");
   // HKLM and HKCU, each in the 64-bit view and the default (32-bit) view.
   EXPECT_EQ(machineRegistry->counts.queryInfoKey, 4);
@@ -73,7 +72,7 @@ TEST_F(InstalledSoftwareRules, AbsentVendorsCostOneListingPerRootAndViewPerWalk)
 
 TEST_F(InstalledSoftwareRules, RegistryValues) {
   const struct {
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {{{"rvn", {"vendor32\\app\\InstallDir"}}}, "REGISTRY VALUE EXISTS"},
@@ -85,13 +84,13 @@ TEST_F(InstalledSoftwareRules, RegistryValues) {
       {{{"rvn", {"", "vendor32\\app\\installdir"}}}, "accepted"},  // empty entry ends the rule
   };
   const auto engine = MakeEngine();
-  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
   EXPECT_EQ(machineRegistry->OpenHandles(), 0u);
 }
 
 TEST_F(InstalledSoftwareRules, RegistryData) {
   const struct {
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {{{"rvd", {"vendor64\\app\\version\\1.0"}}}, "REGISTRY VALUE DATA MATCHES"},
@@ -107,7 +106,7 @@ TEST_F(InstalledSoftwareRules, RegistryData) {
       {{{"rvd", {"", "vendor64\\app\\flag\\1"}}}, "REGISTRY VALUE DATA MATCHES"},  // skipped
   };
   const auto engine = MakeEngine();
-  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
   EXPECT_EQ(machineRegistry->OpenHandles(), 0u);
 }
 
@@ -130,7 +129,7 @@ TEST_F(InstalledSoftwareRules, RunningApplications) {
   };
   const auto engine = MakeEngine();
   for (const auto& c : cases) {
-    EXPECT_EQ(Verdict(*engine, {{"a", c.apps}}), c.verdict) << json(c.apps).dump();
+    EXPECT_EQ(Verdict(*engine, {{"a", Strings(c.apps)}}), c.verdict) << Strings(c.apps);
   }
   EXPECT_EQ(machine.snapshotFlags, std::vector<std::uint32_t>{2u}) << "one snapshot per walk";
   EXPECT_EQ(machine.openSnapshots, 0);
@@ -168,7 +167,7 @@ class RegisteredApplications : public InstalledSoftwareRules {
 
 TEST_F(RegisteredApplications, IncludedAndExcluded) {
   const struct {
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {{{"iapp", {"tool32.exe", "TOOL64.EXE", "usertool.exe"}}}, "accepted"},
@@ -183,7 +182,7 @@ TEST_F(RegisteredApplications, IncludedAndExcluded) {
       {{{"iapp", {"absent.exe"}}, {"eapp", {"tool32.exe"}}}, "REGISTRY INCLUDE APP NOT FOUND"},
   };
   const auto engine = MakeEngine();
-  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
   EXPECT_EQ(machineRegistry->OpenHandles(), 0u);
 }
 
@@ -236,8 +235,8 @@ class UninstallTimes : public InstalledSoftwareRules {
  protected:
   static constexpr std::int64_t kDay = 86400;
 
-  json Check(const char* root, int minDays, bool millis = false) {
-    json check = {{"utr", root},
+  JsonValue Check(const char* root, int minDays, bool millis = false) {
+    JsonValue check = {{"utr", root},
                   {"utk", "Software\\Vendor\\Uninstall"},
                   {"utvn", "When"},
                   {"utvt", "REG_SZ"},

@@ -13,18 +13,17 @@
 
 namespace {
 
-using nlohmann::json;
-using Offers = std::vector<std::pair<std::string, json>>;
+using Offers = std::vector<std::pair<std::string, JsonValue>>;
 using Ids = std::vector<std::string>;
 
 class OfferRuleEngineTest : public RuleEngineFixture {};
 
 // Offers in distinct verticals, so that only the rule under test decides.
-json Vertical(int v, json ps = json::object()) {
+JsonValue Vertical(int v, JsonValue ps = JsonValue::MakeObject()) {
   ps["v"] = v;
   return ps;
 }
-json Flow(int v, const json& cfs) { return Vertical(v, {{"pn", true}, {"cfs", cfs}}); }
+JsonValue Flow(int v, const JsonValue& cfs) { return Vertical(v, {{"pn", true}, {"cfs", cfs}}); }
 
 TEST_F(OfferRuleEngineTest, CapacityStopsTheWalkWithoutAReport) {
   const struct {
@@ -55,7 +54,7 @@ TEST_F(OfferRuleEngineTest, VerticalAndExclusive) {
     std::vector<Report> reports;
   } cases[] = {
       {"no vertical given is vertical 0",
-       {{"a", json::object()}, {"b", json::object()}},
+       {{"a", JsonValue::MakeObject()}, {"b", JsonValue::MakeObject()}},
        {"a"},
        {{"b", "SAME VERTICAL OFFER ALREADY PRESENT"}}},
       {"-1 twice",
@@ -176,7 +175,7 @@ TEST_F(OfferRuleEngineTest, AnAllowanceLiftsTheAfterLimitsButNotTheBeforeOnes) {
 }
 
 TEST_F(OfferRuleEngineTest, SkipIfEarlierDeclinedRaisesTheLimitFromTheSecondOfferOn) {
-  const json sied = {{"sied", true}};
+  const JsonValue sied = {{"sied", true}};
   const struct {
     const char* name;
     Offers offers;
@@ -250,7 +249,7 @@ TEST_F(OfferRuleEngineTest, ChecksRunInOrderAndStopAtTheFirstRejection) {
                      L"C:\\Program Files (x86)\\Google\\Chrome\\Application\\chrome.exe"};
 
   const struct {
-    json ps;
+    JsonValue ps;
     const char* reason;
   } causes[] = {
       {{{"pn", true}, {"cfs", {{"mb", 0}}}}, "SHOWED 1 PRODUCTS BUT ONLY 0 ALLOWED BEFORE"},
@@ -286,8 +285,8 @@ TEST_F(OfferRuleEngineTest, ChecksRunInOrderAndStopAtTheFirstRejection) {
   const std::size_t count = std::size(causes);
   for (std::size_t first = 0; first <= count; ++first) {
     // Earlier causes win where two set the same member ("x", "pn").
-    json ps = {{"v", 8}};
-    for (std::size_t i = count; i-- > first;) ps.update(causes[i].ps);
+    JsonValue ps = {{"v", 8}};
+    for (std::size_t i = count; i-- > first;) Update(ps, causes[i].ps);
     const std::size_t disksBefore = machine.diskRoots.size();
     const int memoryBefore = machine.memoryCalls;
     const std::size_t snapshotsBefore = machine.snapshotFlags.size();
@@ -321,14 +320,14 @@ TEST_F(OfferRuleEngineTest, ExceptionsOfARuleLeaveCheckOffer) {
   machineRegistry->SetString(kHklm, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"x9");
   ruleFiles.files = {L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"};
   const auto cmdu = [](const char* root) {
-    return json::array({{{"utr", root},
+    return JsonValue::MakeArray({{{"utr", root},
                          {"utk", "software\\vendor"},
                          {"utvn", "stamp"},
                          {"utvt", "s"},
                          {"umd", 1}}});
   };
   const struct {
-    json ps;
+    JsonValue ps;
     const char* what;
   } cases[] = {
       {{{"rvd", {"vendor\\flag\\one"}}}, "invalid stoul argument"},

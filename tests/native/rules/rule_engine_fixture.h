@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../../shared/json_support.h"
 
 #include "config/package_fixture.h"
 #include "fakes/fake_machine_state.h"
@@ -87,11 +89,11 @@ class RuleEngineFixture : public PackageFixture {
   }
 
   // An offer with id `id` and these "ps" members added to the required ones.
-  std::shared_ptr<Package> Offer(const std::string& id, const nlohmann::json& ps,
+  std::shared_ptr<Package> Offer(const std::string& id, const JsonValue& ps,
                                  std::int32_t index = 0) {
-    nlohmann::json offer = BaseOffer();
+    JsonValue offer = BaseOffer();
     offer["ad"]["o"] = id;
-    offer["ps"].update(ps);
+    Update(offer["ps"], ps);
     return MakeOffer(offer, index);
   }
 
@@ -100,7 +102,7 @@ class RuleEngineFixture : public PackageFixture {
   // rejected offer's report is finished before the next offer (the task
   // releases it there). Returns the accepted ids.
   std::vector<std::string> Walk(OfferRuleEngine& engine,
-                                const std::vector<std::pair<std::string, nlohmann::json>>& offers) {
+                                const std::vector<std::pair<std::string, JsonValue>>& offers) {
     PackageList accepted;
     std::vector<std::string> ids;
     for (const auto& [id, ps] : offers) {
@@ -124,9 +126,9 @@ class RuleEngineFixture : public PackageFixture {
   // not passed on, and each gets a vertical of its own unless `ps` names
   // one), so that only the machine rules decide; its report, if any, is
   // finished. True when accepted.
-  bool Check(OfferRuleEngine& engine, const nlohmann::json& ps, const std::string& id = "o1") {
-    nlohmann::json members = ps;
-    if (!members.contains("v")) members["v"] = nextVertical_++;
+  bool Check(OfferRuleEngine& engine, const JsonValue& ps, const std::string& id = "o1") {
+    JsonValue members = ps;
+    if (!members.Find("v")) members["v"] = nextVertical_++;
     const std::shared_ptr<Package> offer = Offer(id, members);
     bool stop = false;
     const bool accepted = engine.CheckOffer(offer, stop, {});
@@ -136,7 +138,7 @@ class RuleEngineFixture : public PackageFixture {
 
   // "accepted", or the reason the offer was rejected with, or "unreported"
   // for a rejection without a report.
-  std::string Verdict(OfferRuleEngine& engine, const nlohmann::json& ps,
+  std::string Verdict(OfferRuleEngine& engine, const JsonValue& ps,
                       const std::string& id = "o1") {
     const std::size_t before = ReportCount();
     if (Check(engine, ps, id)) return "accepted";
@@ -147,10 +149,10 @@ class RuleEngineFixture : public PackageFixture {
   std::vector<Report> Reports() {
     std::vector<Report> reports;
     for (const ScriptedSender::Call& call : sender.Calls()) {
-      const nlohmann::json data =
-          nlohmann::json::parse(nlohmann::json::parse(call.body)["data"].get<std::string>());
+      const JsonValue data =
+          ParseJson(ParseJson(call.body)["data"].String());
       EXPECT_EQ(data["6"], "2");
-      reports.push_back({data["5"].get<std::string>(), data.value("13", "")});
+      reports.push_back({data["5"].String(), TextOr(data, "13")});
     }
     return reports;
   }

@@ -8,7 +8,6 @@
 
 namespace {
 
-using nlohmann::json;
 
 class SystemRequirementRules : public RuleEngineFixture {};
 
@@ -18,7 +17,7 @@ TEST_F(SystemRequirementRules, DiskSpaceOfTheDefaultProfilesDrive) {
   machine.freeBytes = (1000ull << 20) + 12345;  // 1000 MiB and a bit
   const auto engine = MakeEngine();
   const struct {
-    json disk;
+    JsonValue disk;
     const char* verdict;
   } cases[] = {
       {1000, "accepted"}, {1001, "NOT ENOUGH DISK SPACE"},
@@ -48,7 +47,7 @@ TEST_F(SystemRequirementRules, RamIsTheInstalledMemory) {
   EXPECT_EQ(Verdict(*engine, {{"ram", 2048}}), "RAM CHECK FAILED 8");
   machine.memoryError = 0;
   const struct {
-    json ram;
+    JsonValue ram;
     const char* verdict;
   } cases[] = {
       {4096, "accepted"}, {4097, "NOT ENOUGH RAM"}, {-5, "NOT ENOUGH RAM"}, {0, "accepted"}};
@@ -71,7 +70,7 @@ TEST_F(SystemRequirementRules, CpuSpeedFromTheProcessorKeyIn64BitView) {
   reg.accessAsked.clear();
   reg.opens.clear();
   const struct {
-    json cpu;
+    JsonValue cpu;
     const char* verdict;
   } cases[] = {{2400, "accepted"}, {2401, "NOT ENOUGH CPU"}, {-1, "NOT ENOUGH CPU"}};
   for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, {{"cpu", c.cpu}}), c.verdict) << c.cpu;
@@ -137,7 +136,7 @@ TEST_F(SystemRequirementRules, SixtyFourBitWindows) {
   const struct {
     bool callOk;
     bool wow64;
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {true, true, {{"win64", true}}, "accepted"},
@@ -150,7 +149,7 @@ TEST_F(SystemRequirementRules, SixtyFourBitWindows) {
   for (const auto& c : cases) {
     system.wow64CallOk = c.callOk;
     system.wow64 = c.wow64;
-    EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+    EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
   }
 }
 
@@ -158,25 +157,25 @@ TEST_F(SystemRequirementRules, FileLists) {
   ruleFiles.files = {L"C:\\Program Files\\Vendor\\app.exe", L"C:\\Users\\u\\AppData\\Local\\x.dat"};
   ruleFiles.directories = {L"C:\\ProgramData\\Vendor"};
   const struct {
-    json ps;
+    JsonValue ps;
     const char* verdict;
   } cases[] = {
       {{{"fe", {"{commonpf}\\Vendor\\app.exe"}}}, "FILE EXISTS"},
       {{{"fe", {"{commonpf32}\\Vendor\\app.exe"}}}, "accepted"},
       {{{"fe", {"C:\\nothing", "{programdata}\\Vendor"}}}, "FILE EXISTS"},  // a folder
       {{{"fe", {"{COMMONPF}\\Vendor\\app.exe"}}}, "accepted"},  // no macro: no such file
-      {{{"fe", json::array()}}, "accepted"},
+      {{{"fe", JsonValue::MakeArray()}}, "accepted"},
       {{{"ife", {"C:\\nothing", "{localappdata}\\x.dat"}}}, "accepted"},
       {{{"ife", {"{unknown}\\x.dat", "{Localappdata}\\x.dat"}}}, "NONE OF THE FILES EXISTS"},
-      {{{"ife", json::array()}}, "accepted"},
+      {{{"ife", JsonValue::MakeArray()}}, "accepted"},
       {{{"ife", {"{localappdata}\\x.dat"}}, {"fe", {"{localappdata}\\x.dat"}}}, "FILE EXISTS"},
   };
   const auto engine = MakeEngine();
-  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << c.ps.dump();
+  for (const auto& c : cases) EXPECT_EQ(Verdict(*engine, c.ps), c.verdict) << CompactJson(c.ps);
 }
 
 TEST_F(SystemRequirementRules, FilesAreTestedWithoutSystem32RedirectionUnderWow64) {
-  const json ps = {{"fe", {"C:\\Windows\\System32\\drivers\\vendor.sys"}},
+  const JsonValue ps = {{"fe", {"C:\\Windows\\System32\\drivers\\vendor.sys"}},
                    {"ife", {"C:\\Windows\\System32\\vendor.dll"}}};
   const auto engine = MakeEngine();
   EXPECT_EQ(Verdict(*engine, ps), "NONE OF THE FILES EXISTS");

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../../shared/json_support.h"
 
 #include "config/api_manager.h"
 #include "config/configuration_manager.h"
@@ -23,10 +25,9 @@
 namespace {
 
 namespace w = platform::win32;
-using nlohmann::json;
 
 // The server's log of configuration requests, read through Wine's Z: drive.
-std::vector<json> ReceivedRequests(const std::string& path) {
+std::vector<JsonValue> ReceivedRequests(const std::string& path) {
   const char* logs = std::getenv("VELLAM_DEVSERVER_LOGS");
   if (!logs) return {};
   std::string file = std::string("Z:") + logs + "/config-requests.jsonl";
@@ -34,10 +35,10 @@ std::vector<json> ReceivedRequests(const std::string& path) {
     if (c == '/') c = '\\';
   }
   std::ifstream in(file, std::ios::binary);
-  std::vector<json> requests;
+  std::vector<JsonValue> requests;
   std::string line;
   while (std::getline(in, line)) {
-    json entry = json::parse(line);
+    JsonValue entry = ParseJson(line);
     if (entry["path"] == path) requests.push_back(entry);
   }
   return requests;
@@ -53,11 +54,11 @@ std::string Hex(const std::string& bytes) {
   return hex;
 }
 
-std::vector<std::string> HeaderValues(const json& request, const std::string& name) {
+std::vector<std::string> HeaderValues(const JsonValue& request, const std::string& name) {
   std::vector<std::string> values;
-  for (const auto& pair : request["headers"]) {
-    if (_stricmp(pair[0].get<std::string>().c_str(), name.c_str()) == 0) {
-      values.push_back(pair[1].get<std::string>());
+  for (const JsonValue& pair : request["headers"].Elements()) {
+    if (_stricmp(pair.Elements().at(0).String().c_str(), name.c_str()) == 0) {
+      values.push_back(pair.Elements().at(1).String());
     }
   }
   return values;
@@ -86,9 +87,9 @@ TEST_F(JsonClientWin32, PostsTheExactBodyWithTheHeadersOverTls) {
   EXPECT_EQ(response, "{\"ok\":true}");
   EXPECT_EQ(diagnostics, "");
 
-  const std::vector<json> received = ReceivedRequests("/o/echo");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/echo");
   ASSERT_EQ(received.size(), 1u);
-  const json& request = received[0];
+  const JsonValue& request = received[0];
   EXPECT_EQ(request["scheme"], "https");
   EXPECT_EQ(request["method"], "POST");
   EXPECT_EQ(request["body_hex"], Hex(body));
@@ -106,9 +107,9 @@ TEST_F(JsonClientWin32, QueryStringSchemeAndPortOfTheUrlAreIgnored) {
     EXPECT_EQ(status, 500u) << "an error status is an answer";
     EXPECT_EQ(response, "{\"error\":\"down\"}");
   }
-  const std::vector<json> received = ReceivedRequests("/o/down");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/down");
   ASSERT_EQ(received.size(), 3u);
-  for (const json& request : received) {
+  for (const JsonValue& request : received) {
     EXPECT_EQ(request["scheme"], "https");
     EXPECT_EQ(request["target"], "/o/down");
   }
@@ -121,7 +122,7 @@ TEST_F(JsonClientWin32, HeaderTheSystemRefusesIsSkipped) {
   EXPECT_EQ(status, 200u);
   EXPECT_EQ(diagnostics.rfind("WinHttpAddRequestHeaders error: ", 0), 0u)
       << diagnostics;
-  const std::vector<json> received = ReceivedRequests("/o/echo");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/echo");
   ASSERT_FALSE(received.empty());
   EXPECT_EQ(HeaderValues(received.back(), "X-Kept"), std::vector<std::string>{"yes"});
   EXPECT_EQ(HeaderValues(received.back(), "Content-Type"),
@@ -132,7 +133,7 @@ TEST_F(JsonClientWin32, ZeroBytesCutTheBodyBothWays) {
   ASSERT_TRUE(client.SendJson(L"https://localhost/o/zero", std::string("{\"k\":1}\0tail", 12), {},
                               response, status));
   EXPECT_EQ(response, "{\"a\":1}");
-  const std::vector<json> received = ReceivedRequests("/o/zero");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/zero");
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0]["body"], "{\"k\":1}");
   EXPECT_EQ(received[0]["body_length"], 7);
@@ -191,7 +192,7 @@ class ConfigurationRequestWin32 : public JsonClientWin32 {
     if (settings_ && !settings_->workFolder.empty()) RemoveDirectoryW(settings_->workFolder.c_str());
   }
 
-  json Fetch(const std::wstring& url, platform::SystemInfo& system = w::RealSystemInfo()) {
+  JsonValue Fetch(const std::wstring& url, platform::SystemInfo& system = w::RealSystemInfo()) {
     ProductConstants constants;
     constants.wizardName = L"ISV";
     constants.productId = L"PellioClassic";
@@ -215,24 +216,24 @@ class ConfigurationRequestWin32 : public JsonClientWin32 {
 };
 
 TEST_F(ConfigurationRequestWin32, BusyAnswerThenTheConfiguration) {
-  const json document = Fetch(L"https://localhost/o/retry");
-  EXPECT_EQ(document, json::parse("{\"l\":\"US\",\"f\":{\"a\":\"pub1\",\"m\":2},\"o\":[]}"));
+  const JsonValue document = Fetch(L"https://localhost/o/retry");
+  EXPECT_EQ(document, ParseJson("{\"l\":\"US\",\"f\":{\"a\":\"pub1\",\"m\":2},\"o\":[]}"));
   EXPECT_EQ(clock_.waits, std::vector<std::uint32_t>{5000});
 
-  const std::vector<json> received = ReceivedRequests("/o/retry");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/retry");
   ASSERT_EQ(received.size(), 2u);
-  const json body = json::parse(received[0]["body"].get<std::string>());
+  const JsonValue body = ParseJson(received[0]["body"].String());
   EXPECT_EQ(body["l"], "de");
   EXPECT_EQ(body["prv"], "0.1");
   EXPECT_EQ(body["a"], "Varnex");
-  EXPECT_EQ(body["o"].get<std::string>().empty(), false);
-  EXPECT_EQ(received[0]["body"], body.dump()) << "compact, keys in order";
+  EXPECT_EQ(body["o"].String().empty(), false);
+  EXPECT_EQ(received[0]["body"], CompactJson(body)) << "compact, keys in order";
   EXPECT_EQ(received[1]["body"], received[0]["body"]);
 }
 
 TEST_F(ConfigurationRequestWin32, ThreeNotFoundAnswersStillGiveTheirJson) {
-  const json document = Fetch(L"https://localhost/o/missing");
-  EXPECT_EQ(document, json::parse("{\"l\":\"DE\",\"o\":[]}"));
+  const JsonValue document = Fetch(L"https://localhost/o/missing");
+  EXPECT_EQ(document, ParseJson("{\"l\":\"DE\",\"o\":[]}"));
   EXPECT_EQ(clock_.waits, std::vector<std::uint32_t>(3, 5000));
   EXPECT_EQ(ReceivedRequests("/o/missing").size(), 3u);
 }
@@ -259,11 +260,11 @@ TEST_F(ConfigurationRequestWin32, NonAsciiNamesReachTheServerAsUtf8) {
   RenamedExecutable renamed(L"C:\\Users\\u\\Downloads\\Pellio_ab1-cd\u00e9.exe");
   publisher_ = L"V\u00e4rnex \u4e2d";
   ASSERT_NO_THROW(Fetch(L"https://localhost/o/echo", renamed));
-  const std::vector<json> received = ReceivedRequests("/o/echo");
+  const std::vector<JsonValue> received = ReceivedRequests("/o/echo");
   ASSERT_FALSE(received.empty());
-  const std::string body = FromHex(received.back()["body_hex"].get<std::string>());
-  EXPECT_TRUE(IsUtf8(body)) << received.back()["body_hex"].get<std::string>();
-  const json sent = json::parse(body);
+  const std::string body = FromHex(received.back()["body_hex"].String());
+  EXPECT_TRUE(IsUtf8(body)) << received.back()["body_hex"].String();
+  const JsonValue sent = ParseJson(body);
   EXPECT_EQ(sent["u"], "ab1-cd\xC3\xA9");
   EXPECT_EQ(sent["a"], "V\xC3\xA4rnex \xE4\xB8\xAD");
   EXPECT_EQ(sent["i"], "PellioClassic");

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../../shared/json_support.h"
 
 #include "config/configuration_manager.h"
 #include "config/package.h"
@@ -30,7 +32,6 @@
 namespace {
 
 namespace w = platform::win32;
-using nlohmann::json;
 
 // GDI+ for the whole program: pictures are released before it goes.
 class PictureEnvironment : public ::testing::Environment {
@@ -47,7 +48,7 @@ class PictureEnvironment : public ::testing::Environment {
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new PictureEnvironment);
 
 // One of the server's JSON-lines logs, read through Wine's Z: drive.
-std::vector<json> ServerLog(const char* name) {
+std::vector<JsonValue> ServerLog(const char* name) {
   const char* logs = std::getenv("VELLAM_DEVSERVER_LOGS");
   if (!logs) return {};
   std::string file = std::string("Z:") + logs + "/" + name;
@@ -55,17 +56,17 @@ std::vector<json> ServerLog(const char* name) {
     if (c == '/') c = '\\';
   }
   std::ifstream in(file, std::ios::binary);
-  std::vector<json> lines;
+  std::vector<JsonValue> lines;
   std::string line;
-  while (std::getline(in, line)) lines.push_back(json::parse(line));
+  while (std::getline(in, line)) lines.push_back(ParseJson(line));
   return lines;
 }
 
 // Accepted reports whose payload names this offer ("5").
-std::vector<json> ReportsFor(const std::string& offerId) {
-  std::vector<json> reports;
-  for (const json& entry : ServerLog("events.jsonl")) {
-    if (entry["data"].value("5", "") == offerId) reports.push_back(entry);
+std::vector<JsonValue> ReportsFor(const std::string& offerId) {
+  std::vector<JsonValue> reports;
+  for (const JsonValue& entry : ServerLog("events.jsonl")) {
+    if (TextOr(entry["data"], "5") == offerId) reports.push_back(entry);
   }
   return reports;
 }
@@ -101,17 +102,17 @@ class PackageWin32 : public ::testing::Test {
   }
 
   std::shared_ptr<Package> Offer(const std::string& offerId, const std::string& productId) {
-    json offer = {{"ad", {{"f", "feed-w"}, {"o", offerId}}},
+    JsonValue offer = {{"ad", {{"f", "feed-w"}, {"o", offerId}}},
                   {"ps", {{"i", productId}, {"dn", "Offer"}, {"u", "https://localhost/f/x"}}}};
     return std::make_shared<Package>(
         services, EventTemplate(*settings, w::RealSystemInfo(), w::RealCodePages()), offer, false, "", 0);
   }
 
   // Replaces the server's scenario (and restarts its attempt counts).
-  void Scenario(const json& scenario) {
+  void Scenario(const JsonValue& scenario) {
     std::string response;
     std::uint32_t status = 0;
-    client.SendJson(L"https://localhost/_scenario", scenario.dump(), HeaderList(), response,
+    client.SendJson(L"https://localhost/_scenario", CompactJson(scenario), HeaderList(), response,
                     status);
     ASSERT_EQ(status, 200u) << response;
   }
@@ -124,7 +125,7 @@ class PackageWin32 : public ::testing::Test {
 };
 
 TEST_F(PackageWin32, ReportsAreAcceptedWithTheirSignature) {
-  Scenario(json::object());
+  Scenario(JsonValue::MakeObject());
   const std::string guid = settings->GetMachineGuid();
   ASSERT_FALSE(guid.empty()) << "the prefix has a machine GUID";
   const std::size_t refusedBefore = RefusedReports();
@@ -136,9 +137,9 @@ TEST_F(PackageWin32, ReportsAreAcceptedWithTheirSignature) {
   offer->ReportEvent(kEventClosing, nullptr);  // closed: never sent
   offer->WaitForEvents();
 
-  const std::vector<json> reports = ReportsFor("signed-offer");
+  const std::vector<JsonValue> reports = ReportsFor("signed-offer");
   ASSERT_EQ(reports.size(), 1u);
-  const json& data = reports[0]["data"];
+  const JsonValue& data = reports[0]["data"];
   EXPECT_EQ(data["1"], guid);
   EXPECT_EQ(data["2"], settings->GetSessionId());
   EXPECT_EQ(data["6"], "2");
@@ -151,9 +152,9 @@ TEST_F(PackageWin32, ReportsAreAcceptedWithTheirSignature) {
 }
 
 TEST_F(PackageWin32, TheServerRefusesABadSignature) {
-  Scenario(json::object());
+  Scenario(JsonValue::MakeObject());
   const std::size_t refusedBefore = RefusedReports();
-  const json data = {{"1", settings->GetMachineGuid()}, {"2", "not-this-session"}, {"5", "forged"}};
+  const JsonValue data = {{"1", settings->GetMachineGuid()}, {"2", "not-this-session"}, {"5", "forged"}};
   std::string response;
   std::uint32_t status = 0;
   const HeaderList forged{{L"Authorization", L"Signature=" + std::wstring(64, L'0')}};
@@ -168,9 +169,9 @@ TEST_F(PackageWin32, AFailingServerGetsTwoAttemptsThenTheReportIsDropped) {
   const std::shared_ptr<Package> offer = Offer("failing-server", "NimbusBackup");
   offer->ReportEvent(kEventDeclined, nullptr);
   offer->WaitForEvents();
-  Scenario(json::object());
+  Scenario(JsonValue::MakeObject());
 
-  const std::vector<json> reports = ReportsFor("failing-server");
+  const std::vector<JsonValue> reports = ReportsFor("failing-server");
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0]["status"], 500);
   EXPECT_EQ(reports[1]["status"], 500);
@@ -197,14 +198,14 @@ TEST_F(PackageWin32, AnUnreachableServerDropsTheReportAtOnce) {
 }
 
 TEST_F(PackageWin32, ClosingReportsEveryShownOfferAndTheMainProduct) {
-  Scenario(json::object());
+  Scenario(JsonValue::MakeObject());
   settings->shownOffers = {Offer("closing-a", "NimbusBackup"), Offer("closing-b", "QuillNotes")};
   settings->mainPackage =
       std::make_shared<Package>(services, EventTemplate(*settings, w::RealSystemInfo(), w::RealCodePages()),
                                 true, 0, L"PellioClassic", L"", L"Pellio Classic", L"");
   ReportClosing(*settings);
   for (const char* id : {"closing-a", "closing-b", "Pellio Classic"}) {
-    const std::vector<json> reports = ReportsFor(id);
+    const std::vector<JsonValue> reports = ReportsFor(id);
     ASSERT_EQ(reports.size(), 1u) << id;
     EXPECT_EQ(reports[0]["data"]["6"], "5") << id;
   }

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 
 #include "app/win32/singletons.h"
 #include "config/package.h"
+#include "json/json_parser.h"
 #include "pages/page_factory.h"
 #include "pages_support.h"
 #include "platform/win32/win32_platform.h"
@@ -30,7 +30,6 @@
 namespace {
 
 namespace w = platform::win32;
-using nlohmann::json;
 
 // What OpenWebLink handed on instead of starting a browser.
 std::vector<std::wstring> opened;
@@ -52,7 +51,7 @@ class RecordingSender : public JsonSender {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> codes;
     for (const std::string& body : bodies_) {
-      codes.push_back(json::parse(json::parse(body).at("data").get<std::string>()).at("6"));
+      codes.push_back(ParseJson(ParseJson(body).At("data").String()).At("6").String());
     }
     return codes;
   }
@@ -341,7 +340,7 @@ class OfferPage : public PageContent {
   }
 
   std::shared_ptr<Package> Offer(std::int32_t index) {
-    json offer = json::parse(R"({"ad": {"f": "feed-p", "o": "offer-p"},
+    const JsonValue offer = ParseJson(R"({"ad": {"f": "feed-p", "o": "offer-p"},
         "ps": {"i": "Nimbus", "dn": "Nimbus B\u00e4ckup", "u": "https://localhost/f/nimbus.exe",
                "cp": "https://nimbus.example/privacy", "ctu": "https://nimbus.example/eula"}})");
     offers_.push_back(std::make_shared<Package>(

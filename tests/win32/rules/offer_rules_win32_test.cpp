@@ -22,7 +22,9 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "json/json_parser.h"
+#include "json/json_value.h"
+#include "../../shared/json_support.h"
 
 #include "config/configuration_manager.h"
 #include "config/http_json_client.h"
@@ -37,7 +39,6 @@
 namespace {
 
 namespace w = platform::win32;
-using nlohmann::json;
 
 constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 constexpr wchar_t kHoldArgument[] = L"--vellam-hold";
@@ -56,7 +57,7 @@ const bool kHeld = [] {
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // One of the server's JSON-lines logs, read through Wine's Z: drive.
-std::vector<json> ServerLog(const char* name) {
+std::vector<JsonValue> ServerLog(const char* name) {
   const char* logs = std::getenv("VELLAM_DEVSERVER_LOGS");
   if (!logs) return {};
   std::string file = std::string("Z:") + logs + "/" + name;
@@ -64,19 +65,19 @@ std::vector<json> ServerLog(const char* name) {
     if (c == '/') c = '\\';
   }
   std::ifstream in(file, std::ios::binary);
-  std::vector<json> lines;
+  std::vector<JsonValue> lines;
   std::string line;
-  while (std::getline(in, line)) lines.push_back(json::parse(line));
+  while (std::getline(in, line)) lines.push_back(ParseJson(line));
   return lines;
 }
 
 // The reasons ("13") of the event 2 reports the server accepted for an offer.
 std::vector<std::string> ReasonsFor(const std::string& offerId) {
   std::vector<std::string> reasons;
-  for (const json& entry : ServerLog("events.jsonl")) {
-    const json& data = entry["data"];
-    if (data.value("5", "") == offerId && data.value("6", "") == "2") {
-      reasons.push_back(data.value("13", ""));
+  for (const JsonValue& entry : ServerLog("events.jsonl")) {
+    const JsonValue& data = entry["data"];
+    if (TextOr(data, "5") == offerId && TextOr(data, "6") == "2") {
+      reasons.push_back(TextOr(data, "13"));
     }
   }
   return reasons;
@@ -140,7 +141,7 @@ void MakeFolders(const std::wstring& path) {
 
 struct OfferCase {
   std::string id;
-  json ps;
+  JsonValue ps;
   std::string reason;  // empty: accepted
 };
 
@@ -246,11 +247,11 @@ class OfferRulesWin32 : public ::testing::Test {
     RemoveDirectoryW(chromiumFolder.substr(0, chromiumFolder.rfind(L'\\')).c_str());
   }
 
-  std::shared_ptr<Package> MakeOffer(const std::string& id, json ps, std::int32_t index) {
+  std::shared_ptr<Package> MakeOffer(const std::string& id, JsonValue ps, std::int32_t index) {
     ps["i"] = "Nimbus";
     ps["dn"] = "Offer";
     ps["u"] = "https://localhost/f/x";
-    const json offer = {{"ad", {{"f", "feed-r"}, {"o", id}}}, {"ps", ps}};
+    const JsonValue offer = {{"ad", {{"f", "feed-r"}, {"o", id}}}, {"ps", ps}};
     return std::make_shared<Package>(services,
                                      EventTemplate(*settings, w::RealSystemInfo(), w::RealCodePages()),
                                      offer, false, "", index);
@@ -303,16 +304,16 @@ TEST_F(OfferRulesWin32, OffersWalkToTheExpectedListAndReasons) {
   const std::string local = "{localappdata}\\" + Name(L"");
 
   // The partner offer was shown once: its marker keeps it away for 180 days.
-  const json partner = {{"pn", true}, {"pnr", Narrow(partnerKey) + "\\Until"}};
+  const JsonValue partner = {{"pn", true}, {"pnr", Narrow(partnerKey) + "\\Until"}};
   ASSERT_TRUE(MakeOffer(Id("partner-shown"), partner, 0)->RecordPartnerShown());
 
   int vertical = 0;
-  const auto ps = [&vertical](json members) {
+  const auto ps = [&vertical](JsonValue members) {
     members["v"] = ++vertical;
     return members;
   };
   const auto uninstall = [&user](int minDays) {
-    return json{{"utr", "HKEY_CURRENT_USER"},
+    return JsonValue{{"utr", "HKEY_CURRENT_USER"},
                 {"utk", "software\\" + user},
                 {"utvn", "uninstalled"},
                 {"utvt", "REG_SZ"},
@@ -386,7 +387,7 @@ TEST_F(OfferRulesWin32, AbsentVendorsCostOneListingPerRootAndView) {
   for (int i = 0; i < 200; ++i) absent.push_back(Name(L"Absent") + std::to_string(i));
   std::vector<OfferCase> cases;
   for (int i = 0; i < 20; ++i) {
-    cases.push_back({Id("many") + std::to_string(i), {{"v", i}, {"r", absent}}, ""});
+    cases.push_back({Id("many") + std::to_string(i), {{"v", i}, {"r", Strings(absent)}}, ""});
   }
   CountingRegistry registry(w::RealRegistry());
   OfferRulePlatform platform = Platform();

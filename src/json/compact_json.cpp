@@ -1,12 +1,10 @@
-#include "events/compact_json.h"
+#include "json/compact_json.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 
 namespace {
-
-using nlohmann::json;
 
 // The length of the valid UTF-8 sequence at `at`, or 0 when it is not one;
 // `invalid` is then how many bytes to replace (the maximal prefix of a
@@ -84,25 +82,25 @@ void AppendString(std::string& out, const std::string& text) {
   out += '"';
 }
 
-void Append(std::string& out, const json& value) {
+void Append(std::string& out, const JsonValue& value) {
   switch (value.type()) {
-    case json::value_t::object: {
+    case JsonValue::Type::kObject: {
       out += '{';
       bool first = true;
-      for (auto member = value.begin(); member != value.end(); ++member) {
+      for (const JsonMember& member : value.Members()) {
         if (!first) out += ',';
         first = false;
-        AppendString(out, member.key());
+        AppendString(out, member.key);
         out += ':';
-        Append(out, member.value());
+        Append(out, member.value);
       }
       out += '}';
       break;
     }
-    case json::value_t::array: {
+    case JsonValue::Type::kArray: {
       out += '[';
       bool first = true;
-      for (const json& element : value) {
+      for (const JsonValue& element : value.Elements()) {
         if (!first) out += ',';
         first = false;
         Append(out, element);
@@ -110,12 +108,12 @@ void Append(std::string& out, const json& value) {
       out += ']';
       break;
     }
-    case json::value_t::string: AppendString(out, value.get_ref<const std::string&>()); break;
-    case json::value_t::boolean: out += value.get<bool>() ? "true" : "false"; break;
-    case json::value_t::number_integer: out += std::to_string(value.get<std::int64_t>()); break;
-    case json::value_t::number_unsigned: out += std::to_string(value.get<std::uint64_t>()); break;
-    case json::value_t::number_float: {
-      const double number = value.get<double>();
+    case JsonValue::Type::kString: AppendString(out, value.String()); break;
+    case JsonValue::Type::kBoolean: out += value.Boolean() ? "true" : "false"; break;
+    case JsonValue::Type::kInteger: out += std::to_string(value.IntegerBits()); break;
+    case JsonValue::Type::kUnsigned: out += std::to_string(value.UnsignedBits()); break;
+    case JsonValue::Type::kFloat: {
+      const double number = value.Number();
       if (!std::isfinite(number)) {
         out += "null";
         break;
@@ -125,15 +123,13 @@ void Append(std::string& out, const json& value) {
       out += text;
       break;
     }
-    default:  // null, binary, discarded
-      out += "null";
-      break;
+    default: out += "null"; break;
   }
 }
 
 }  // namespace
 
-std::string CompactJson(const json& value) {
+std::string CompactJson(const JsonValue& value) {
   std::string out;
   Append(out, value);
   return out;
