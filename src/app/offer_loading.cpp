@@ -55,6 +55,16 @@ LoadedOffers LoadOffers(const LoadingServices& services) {
     loaded.configurationError = true;
     return loaded;
   }
+  if (const JsonValue* description = response.Find("i")) {
+    // The main product's file, when the server names its digest: it is
+    // started only if it has it.
+    if (const JsonValue* digest = description->Find("sha256")) {
+      settings.mainSha256 = digest->String();
+      for (char& c : settings.mainSha256) {
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+      }
+    }
+  }
   if (const JsonValue* flow = response.Find("f")) {
     if (const JsonValue* pubId = flow->Find("a")) settings.pubId = pubId->String();
   }

@@ -85,6 +85,9 @@ class ConfigurationManager {
   std::wstring extraLinkUrl;
   std::wstring downloadFolder;
   std::wstring mainFileName;
+  // The main product file's SHA-256 ("i"."sha256"), lower-case hex; empty
+  // when the configuration names none.
+  std::string mainSha256;
   std::wstring workFolder;
   std::wstring mainInstallArgs;
   std::array<bool, 8> optionChecks{};

@@ -267,6 +267,7 @@ void CVellamDlg::OnLoadCompleteMessage() {
                       platform::win32::RealCodePages()),
         dlm ? settings.productTitle : settings.productId, settings.flowCode,
         settings.productTitle, settings.channel);
+    settings.mainPackage->sha256 = settings.mainSha256;
   }
 
   const RECT area = PageRectangle();

@@ -220,7 +220,8 @@ TEST_F(OfferLoadingTest, DlmDescriptionAndConfigurationError) {
                        {"cp", "https://p.test"},
                        {"ch", "c7"},
                        {"cfl", "fl2"},
-                       {"cb", "isp9"}}},
+                       {"cb", "isp9"},
+                       {"sha256", "0123456789ABCDEFabcdef0123456789ABCDEF0123456789abcdef0123456789"}}},
                      {"f", {{"m", 2}}},
                      {"o", {Element("a", 1)}}};
   answers = {good};
@@ -235,6 +236,7 @@ TEST_F(OfferLoadingTest, DlmDescriptionAndConfigurationError) {
   EXPECT_EQ(settings->channel, L"c7");
   EXPECT_EQ(settings->flowCode, L"fl2");
   EXPECT_EQ(settings->ispb, "isp9");
+  EXPECT_EQ(settings->mainSha256, "0123456789abcdefabcdef0123456789abcdef0123456789abcdef0123456789");
 
   const JsonValue errors[] = {
       {{"i", {{"ct", ""}, {"cu", "https://dl.test/t.exe"}}}},  // empty title: the flag
