@@ -48,111 +48,15 @@ e2e_start_display
   "$VELLAM_DEVSERVER_CERTS" >>"$E2E_WORK/addroot.log" 2>&1 || { echo "FAIL: CA"; exit 1; }
 unset VELLAM_WIZARD_TITLE
 files="$E2E_BUILD/e2e-files/install_isv"
-installs="$E2E_PREFIX/drive_c/vellam-e2e/installs.txt"
 
-page_shown() {  # waits up to two minutes for control ID on the page shown
-  drive --timeout 120000 text "$1" >/dev/null 2>&1 && echo shown || echo "not shown"
-}
-
-# The reports received so far: "code offer failure-or-reason", sorted; a
-# download failure is cut after "DOWNLOAD FAILED:" (the rest names clients)
-# or after "SHA-256 mismatch:".
-reports() {
-  python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
-import json, sys
-lines = []
-try:
-    for line in open(sys.argv[1]):
-        data = json.loads(line)["data"]
-        failure = data.get("12") or "-"
-        if not failure.startswith("EXEC"):
-            failure = " ".join(failure.split()[:4 if "SHA-256" in failure else 2])
-        why = data.get("13") or failure
-        lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-", why]))
-except FileNotFoundError:
-    pass
-print("\n".join(sorted(lines)))
-PY
-}
-reports_become() {
-  local expected=$1 got i
-  for i in $(seq 300); do
-    got=$(reports)
-    [ "$got" == "$expected" ] && break
-    sleep 0.2
-  done
-  echo "$got"
-}
-
-# The installers started: "name arguments", then whether each started in its
-# own folder inside the working folder WORK, one per line in start order.
-started() {
-  python3 - "$installs" "$1" <<'PY'
-import ntpath, sys
-work = sys.argv[2].lower()
-try:
-    lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
-except FileNotFoundError:
-    lines = []
-for line in lines:
-    name, command, folder = line.split("|")
-    path, _, arguments = command[1:].partition('" ')
-    own = ntpath.dirname(path).lower() == folder.rstrip("\\").lower()
-    inside = path.lower().startswith(work)
-    print(name, arguments, "own-folder" if own else "folder=" + folder,
-          "in-work" if inside else "outside=" + path)
-PY
-}
-
-# The working folder a run made, as Windows names it (C:\users\...).
-windows_path() { echo "C:${1#$E2E_PREFIX/drive_c}" | tr / '\\'; }
-
-# Before each run: no installs recorded, no reports, and no partner marker
-# (offer A would be rejected while the one written by the run before holds).
-fresh_run() {
-  : >"$VELLAM_DEVSERVER_LOGS/events.jsonl"
-  rm -f "$installs"
-  "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" reg delete 'HKLM\Software\VellamE2E' /f >/dev/null 2>&1 || true
-  e2e_stop_wine
-}
-
-# Waits for control WAIT on the page shown, then clicks CLICK; says which
-# page did not come.
-step() {
-  local wait=$1 click=$2 name=$3
-  if [ "$(page_shown "$wait")" != shown ]; then
-    echo "FAIL: no $name page"
-    E2E_FAILURES=$((E2E_FAILURES + 1))
-    e2e_screenshot "missing-$name"
-    return 0
-  fi
-  drive click "$click" >/dev/null || true
-}
-
-# Language → loading → warning → licence → offers A, D and E accepted →
-# options → configurations → download page.
-to_download_page() {
-  e2e_wait_wizard >/dev/null || { echo "FAIL: no wizard"; exit 1; }
-  drive click "$IDC_NEXT" >/dev/null
-  step "$IDC_WARNING_TITLE" "$IDC_NEXT" warning
-  step "$IDC_AGREE" "$IDC_AGREE" licence
-  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer A"
-  drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
-    'By clicking "Accept" you agree to install OfferD and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null || true
-  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer D"
-  drive --timeout 30000 wait-text "$IDC_OFFER_DISCLAIMER" \
-    'By clicking "Accept" you agree to install OfferE and accept its <a href="">License Agreement</a> and <a href="">Privacy Policy</a>. Click "Decline" to continue without it.' >/dev/null || true
-  step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer E"
-  step "$IDC_OPTIONS_TITLE" "$IDC_NEXT" options
-  step "$IDC_CONFIGURATIONS_TITLE" "$IDC_NEXT" configurations
-}
+source "$(dirname "$0")/install_lib.sh"
 
 # --- The whole run ------------------------------------------------------
 fresh_run
 before=$(e2e_work_folders)
 e2e_start "$E2E_BUILD/Vellam.exe"
 run=$E2E_LAST_PID
-to_download_page
+to_download_page D E
 check "download page" "$(page_shown "$IDC_PROGRESS_TITLE")" "shown"
 e2e_screenshot isv-download
 check "finish page after the installers" "$(page_shown "$IDC_FINISH")" "shown"
@@ -188,7 +92,7 @@ mv "$files/main/stable.exe" "$files/main/held-back.exe"
 before=$(e2e_work_folders)
 e2e_start "$E2E_BUILD/Vellam.exe"
 run=$E2E_LAST_PID
-to_download_page
+to_download_page D E
 drive --timeout 120000 wait-text "$IDC_ERROR_TITLE" "Error occurred while installing Pellio Classic." >/dev/null || true
 check "404: the error page" "$(drive text "$IDC_ERROR_TITLE")" "Error occurred while installing Pellio Classic."
 e2e_screenshot isv-error-download
@@ -218,7 +122,7 @@ fresh_run
 before=$(e2e_work_folders)
 e2e_start VELLAM_E2E_INSTALLER_EXIT=1603 "$E2E_BUILD/Vellam.exe"
 run=$E2E_LAST_PID
-to_download_page
+to_download_page D E
 drive --timeout 120000 wait-text "$IDC_ERROR_TITLE" "Error occurred while installing Pellio Classic." >/dev/null || true
 check "1603: the error page" "$(drive text "$IDC_ERROR_TITLE")" "Error occurred while installing Pellio Classic."
 work=$(e2e_new_work_folder "$before")
@@ -247,7 +151,7 @@ fresh_run
 before=$(e2e_work_folders)
 e2e_start "$E2E_BUILD/Vellam.exe"
 run=$E2E_LAST_PID
-to_download_page
+to_download_page D E
 check "close: download page" "$(page_shown "$IDC_PROGRESS_TITLE")" "shown"
 work=$(e2e_new_work_folder "$before")
 drive close >/dev/null

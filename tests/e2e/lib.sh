@@ -106,3 +106,41 @@ e2e_finish() {
   fi
   echo "all checks passed; artifacts in $E2E_ARTIFACTS"
 }
+
+# Waits up to two minutes for control ID on the page shown; "shown" or "not shown".
+page_shown() {
+  drive --timeout 120000 text "$1" >/dev/null 2>&1 && echo shown || echo "not shown"
+}
+
+# The reports the reference server received so far (its events log): "code
+# offer failure-or-reason", sorted; a
+# download failure is cut after "DOWNLOAD FAILED:" (the rest names clients)
+# or after "SHA-256 mismatch:".
+reports() {
+  python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
+import json, sys
+lines = []
+try:
+    for line in open(sys.argv[1]):
+        data = json.loads(line)["data"]
+        failure = data.get("12") or "-"
+        if not failure.startswith("EXEC"):
+            failure = " ".join(failure.split()[:4 if "SHA-256" in failure else 2])
+        why = data.get("13") or failure
+        lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-", why]))
+except FileNotFoundError:
+    pass
+print("\n".join(sorted(lines)))
+PY
+}
+
+# Waits up to a minute until the reports are EXPECTED; prints what came.
+reports_become() {
+  local expected=$1 got i
+  for i in $(seq 300); do
+    got=$(reports)
+    [ "$got" == "$expected" ] && break
+    sleep 0.2
+  done
+  echo "$got"
+}

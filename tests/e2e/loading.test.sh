@@ -21,43 +21,6 @@ e2e_start_display
   "$VELLAM_DEVSERVER_CERTS" >>"$E2E_WORK/addroot.log" 2>&1 || { echo "FAIL: CA"; exit 1; }
 unset VELLAM_WIZARD_TITLE
 
-# Waits up to a minute until control ID is visible on the page shown.
-page_shown() {
-  local id=$1 i
-  for i in $(seq 120); do
-    [ "$(drive visible "$id" 2>/dev/null || true)" == "1" ] && { echo shown; return; }
-    sleep 0.5
-  done
-  echo "not shown"
-}
-
-# The reports received so far: "code offer reason", one per line, sorted.
-reports() {
-  python3 - "$VELLAM_DEVSERVER_LOGS/events.jsonl" <<'PY'
-import json, sys
-lines = []
-try:
-    for line in open(sys.argv[1]):
-        data = json.loads(line)["data"]
-        lines.append(" ".join([data.get("6", ""), data.get("5", "") or "-",
-                               data.get("13", "") or "-"]))
-except FileNotFoundError:
-    pass
-print("\n".join(sorted(lines)))
-PY
-}
-
-# Waits up to a minute until the reports are EXPECTED; prints what came.
-reports_become() {
-  local expected=$1 got i
-  for i in $(seq 300); do
-    got=$(reports)
-    [ "$got" == "$expected" ] && break
-    sleep 0.2
-  done
-  echo "$got"
-}
-
 start_run() {
   e2e_start "$1"
   E2E_RUN_PID=$E2E_LAST_PID
