@@ -12,18 +12,9 @@ if [ -z "${VELLAM_DEVSERVER_LOGS:-}" ]; then
   build=$(realpath "$1")
   logs=$(realpath -m "$1")/e2e-server-logs/install_dlm
   files="$build/e2e-files/install_dlm"
-  rm -rf "$files" && mkdir -p "$logs" "$files/main" "$files/o"
+  mkdir -p "$logs"
   installer="$build/e2e_stand_in_installer.exe"
-  cp "$installer" "$files/main/tundra-1.2.exe"
-  cp "$installer" "$files/o/offerA.exe"
-  python3 - "$installer" "$files/o/offerD.zip" <<'PY'
-import os, sys, zipfile
-with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as archive:
-    archive.write(sys.argv[1], "setup.exe")
-    archive.writestr("readme.txt", "not an installer")
-    # Incompressible, so that the offer's slow download lasts a few seconds.
-    archive.writestr("data.bin", os.urandom(2 << 20), zipfile.ZIP_STORED)
-PY
+  "$root/tests/e2e/stand_in/make-files" "$files" "$installer" tundra-1.2.exe
   exec "$root/tools/devserver/serve" --scenario "$root/tests/e2e/install_dlm.scenario.json" \
     --files "$files" --logs "$logs" run "$0" "$@"
 fi

@@ -15,18 +15,9 @@ if [ -z "${VELLAM_DEVSERVER_LOGS:-}" ]; then
   build=$(realpath "$1")
   logs=$(realpath -m "$1")/e2e-server-logs/install_isv
   files="$build/e2e-files/install_isv"
-  rm -rf "$files" && mkdir -p "$logs" "$files/main" "$files/o"
+  mkdir -p "$logs"
   installer="$build/e2e_stand_in_installer.exe"
-  cp "$installer" "$files/main/stable.exe"
-  cp "$installer" "$files/o/offerA.exe"
-  python3 - "$installer" "$files/o/offerD.zip" <<'PY'
-import os, sys, zipfile
-with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as archive:
-    archive.write(sys.argv[1], "setup.exe")
-    archive.writestr("readme.txt", "not an installer")
-    # Incompressible, so that the offer's slow download lasts a few seconds.
-    archive.writestr("data.bin", os.urandom(2 << 20), zipfile.ZIP_STORED)
-PY
+  "$root/tests/e2e/stand_in/make-files" "$files" "$installer" stable.exe
   cp "$installer" "$files/o/offerE.exe"
   # Offer D names its file's digest (in capitals, as a server may), offer E a
   # digest its file does not have.
