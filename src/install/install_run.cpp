@@ -30,10 +30,9 @@ std::wstring InstallRun::Prefixed(const std::wstring& text) {
 
 void InstallRun::StartNextDownload() {
   if (settings_.closing) return;
-  if (downloadQueue_.empty()) {
-    End();  // no main product: nothing to do
-    return;
-  }
+  // The wizard queues its main product before it shows a download page;
+  // a page shown on its own (the page gallery) has nothing to do.
+  if (downloadQueue_.empty()) return;
   const Package& package = *downloadQueue_.front();
   if (package.isMainProduct && wizard_ == InstallWizard::Dlm) {
     // Into Downloads under the name the configuration gave, from the

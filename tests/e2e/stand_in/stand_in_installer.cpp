@@ -32,11 +32,16 @@ int wmain() {
   const std::string line = Utf8(std::wstring(name ? name + 1 : module) + L"|" + GetCommandLineW() +
                                 L"|" + folder) + "\n";
   CreateDirectoryW(L"C:\\vellam-e2e", nullptr);
-  // Several installers may run at once: each appends whole lines.
-  const HANDLE file = CreateFileW(L"C:\\vellam-e2e\\installs.txt", FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Several installers may run at once: each waits for the record to itself
+  // (no sharing), so lines never mix.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 500 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    file = CreateFileW(L"C:\\vellam-e2e\\installs.txt", FILE_APPEND_DATA, 0, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Sleep(10);
+  }
   if (file == INVALID_HANDLE_VALUE) return 101;
+  SetFilePointer(file, 0, nullptr, FILE_END);
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);
