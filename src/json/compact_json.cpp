@@ -118,8 +118,16 @@ void Append(std::string& out, const JsonValue& value) {
         out += "null";
         break;
       }
-      char text[32];
+      char text[32] = {};
+#ifdef _WIN32
+      // The system C library's formatter: the C++ library's snprintf would
+      // bring mingw's own (with its big-number conversions, about 20 KB)
+      // into the installer for a value reports never carry in practice.
+      // It writes three exponent digits ("1e-005"), still valid JSON.
+      _snprintf(text, sizeof text - 1, "%.17g", number);
+#else
       std::snprintf(text, sizeof text, "%.17g", number);
+#endif
       out += text;
       break;
     }

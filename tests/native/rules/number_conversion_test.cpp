@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -90,6 +95,42 @@ TEST(DecimalToFloat, TextsWithoutANumberOrOutOfRange) {
     } catch (const std::out_of_range& error) {
       EXPECT_FALSE(c.invalid) << Narrow(c.text);
       EXPECT_STREQ(error.what(), "stof argument out of range");
+    }
+  }
+}
+
+// Against the C library's strtof (what std::stof does): every way a number
+// can be written, and many version-like texts.
+TEST(DecimalToFloat, AgreesWithStrtof) {
+  std::vector<std::string> texts = {
+      "0",        "-0",         "+7",          "9.11.19041.0", "11.0.9600.16428", ".5",
+      "5.",       "1e3",        "1E-3",        "2.5e+2x",      "1e",              "1e+",
+      "0x1A",     "0X1.8p1",    "0x.8",        "0x",           "0xg",             "inf",
+      "-Infinity", "nan",       "NaN(1)",      "  \t\n12",      "3.4028234e38",    "1.17549435e-38",
+      "123456789012345678901234567890", "0.000000000000000000000000000001234",
+      "1.00000005960464477539", "16777217",  "3.14159265358979323846264338327950288",
+  };
+  std::mt19937 random(7);
+  for (int n = 0; n < 2000; ++n) {
+    std::string text = std::to_string(random() % 100);
+    for (int part = static_cast<int>(random() % 4); part > 0; --part) {
+      text += "." + std::to_string(random() % 100000);
+    }
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    char* end = nullptr;
+    errno = 0;
+    const float expected = std::strtof(text.c_str(), &end);
+    const std::wstring wide(text.begin(), text.end());
+    if (end == text.c_str()) {
+      EXPECT_THROW(DecimalToFloat(wide), std::invalid_argument) << text;
+    } else if (errno == ERANGE) {
+      EXPECT_THROW(DecimalToFloat(wide), std::out_of_range) << text;
+    } else if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(DecimalToFloat(wide))) << text;
+    } else {
+      EXPECT_EQ(DecimalToFloat(wide), expected) << text;
     }
   }
 }
