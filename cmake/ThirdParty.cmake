@@ -25,6 +25,14 @@ if(WIN32 OR VELLAM_FUZZ)
   add_library(vellam_tinyxml2 STATIC ${tinyxml2_src}/tinyxml2.cpp)
   target_include_directories(vellam_tinyxml2 SYSTEM PUBLIC ${tinyxml2_src})
   target_compile_options(vellam_tinyxml2 PRIVATE -w)
+  if(WIN32)
+    # libstdc++ turns on mingw's own C99 printf/scanf for C++; the parser's
+    # number helpers would bring its ~40 KB formatter and scanner (with the
+    # gdtoa conversions) into the installer. Its <stdio.h> is included first
+    # with the system C library's functions selected, which the header guard
+    # then keeps.
+    target_compile_options(vellam_tinyxml2 PRIVATE -D__USE_MINGW_ANSI_STDIO=0 -include stdio.h)
+  endif()
 else()
   find_library(tinyxml2_lib tinyxml2 REQUIRED)
   add_library(vellam_tinyxml2 INTERFACE)
