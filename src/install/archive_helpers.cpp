@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "install/target_path.h"
+#include "rules/number_conversion.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ std::wstring MakeExtractFolder(platform::FileSystem& files, const std::wstring& 
   name = SafeFileName(name);
   if (name.empty()) name = L"archive";
   for (int attempt = 1; attempt <= kMaxFolderTries; ++attempt) {
-    const std::wstring candidate = attempt == 1 ? name : name + L"-" + std::to_wstring(attempt);
+    const std::wstring candidate = attempt == 1 ? name : name + L"-" + ToDecimal(attempt);
     std::wstring folder;
     if (!AppendFileName(base, candidate, folder)) return {};
     const std::uint32_t status = files.CreateFolderStatus(folder);

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "rules/number_conversion.h"
+
 std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code) {
-  return std::to_wstring(static_cast<std::int32_t>(code)) + L" - " +
+  return ToDecimal(static_cast<std::int32_t>(code)) + L" - " +
          messages.SystemMessageText(code);
 }
 
@@ -75,8 +77,8 @@ void DownloadTarget::Finish(const std::wstring& openFailure, bool withCode) {
     }
     if (size != contentLength_) {
       throw DownloadFailure{L"Download was incomplete: content length: " +
-                            std::to_wstring(contentLength_) +
-                            L", downloaded: " + std::to_wstring(size)};
+                            ToDecimal(contentLength_) +
+                            L", downloaded: " + ToDecimal(size)};
     }
     if (contentLength_ > 0) Post(kWmDownloadProgress, 100);
   }

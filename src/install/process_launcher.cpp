@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "rules/number_conversion.h"
+
 std::wstring LaunchCommandLine(const std::wstring& executable, const std::wstring& arguments) {
   // Always quoted: C:\Program Files\x.exe would otherwise start C:\Program.exe
   // if someone had put one there.
@@ -40,7 +42,7 @@ LaunchResult LaunchProcess(const LaunchPlatform& platform, const std::wstring& e
     std::uint32_t code = 0;
     if (platform.processes.GetExitCodeProcess(process.get(), code)) result.exitCode = code;
   }
-  if (result.exitCode != 0) result.message = L"exit code = " + std::to_wstring(result.exitCode);
+  if (result.exitCode != 0) result.message = L"exit code = " + ToDecimal(result.exitCode);
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include "install/download_target.h"
 #include "install/redirect_location.h"
 #include "platform/winhttp_session.h"
+#include "rules/number_conversion.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void WinHttpExchange::Open(const std::wstring& url, const WinHttpRequestSettings
     }
     if (status < 200 || status > 299) {
       throw DownloadFailure{L"Download failed: Server returned status code: " +
-                            std::to_wstring(status)};
+                            ToDecimal(status)};
     }
     return;
   }

@@ -6,6 +6,7 @@
 #include "install/download_target.h"
 #include "install/redirect_location.h"
 #include "install/winhttp_exchange.h"
+#include "rules/number_conversion.h"
 #include "platform/wininet.h"
 
 namespace {
@@ -85,7 +86,7 @@ DownloadResult FetchFileWithWinInet(DownloadPlatform& platform, const std::wstri
     }
     if (status != 200) {
       const std::uint32_t code = inet.LastError();
-      throw DownloadFailure{L"Server returned status code: HTTP " + std::to_wstring(status) +
+      throw DownloadFailure{L"Server returned status code: HTTP " + ToDecimal(status) +
                             L" - " + platform.messages.SystemMessageText(code)};
     }
 

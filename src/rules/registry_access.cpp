@@ -233,10 +233,10 @@ bool ReadRegistryValueAsString(Registry& registry, bool wow64, SubkeyCache& cach
           text = ReadRegistryString(registry, key.Get(), L"", valueName);
           break;
         case platform::kRegDword:
-          text = std::to_wstring(ReadRegistryDword(registry, key.Get(), valueName));
+          text = ToDecimal(ReadRegistryDword(registry, key.Get(), valueName));
           break;
         case platform::kRegQword:
-          text = std::to_wstring(ReadRegistryQword(registry, key.Get(), valueName));
+          text = ToDecimal(ReadRegistryQword(registry, key.Get(), valueName));
           break;
         default:
           continue;
