@@ -8,6 +8,12 @@ add_executable(native_tests ${native_test_sources})
 target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
 target_link_libraries(native_tests PRIVATE vellam_portable GTest::gtest GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
+# The deflated locale documents as the Windows builds store them, read back by
+# the locale tests.
+include(${PROJECT_SOURCE_DIR}/cmake/LocaleResources.cmake)
+add_dependencies(native_tests deflated_locale_documents)
+target_compile_definitions(native_tests PRIVATE
+                           VELLAM_DEFLATED_LOCALE_DIR="${VELLAM_DEFLATED_LOCALE_DIR}/")
 
 file(GLOB tool_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)
 foreach(tool_dir ${tool_dirs})

@@ -9,7 +9,9 @@ set(rc_sources ${PROJECT_SOURCE_DIR}/src/resources/vellam.rc)
 # Everything the resource script pulls in (templates, pictures, locale documents).
 file(GLOB_RECURSE rc_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/resources/*
      ${PROJECT_SOURCE_DIR}/src/locale/resources/*)
-set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS ${rc_inputs})
+include(${PROJECT_SOURCE_DIR}/cmake/LocaleResources.cmake)
+set_property(SOURCE ${rc_sources} APPEND PROPERTY OBJECT_DEPENDS ${rc_inputs}
+             ${deflated_locale_documents})
 
 # Every Windows program of the project: the installers, the Windows-side
 # suites, the page gallery, the end-to-end tools and the benchmark programs.
@@ -36,7 +38,7 @@ function(vellam_add_windows_program target)
     set(generated ${CMAKE_BINARY_DIR}/generated/${arg_WIZARD})
     vellam_generate_build_config(${arg_WIZARD} ${generated})
     target_include_directories(${target} PRIVATE ${generated} ${PROJECT_SOURCE_DIR}/src/resources
-                               ${PROJECT_SOURCE_DIR}/src/locale/resources)
+                               ${PROJECT_SOURCE_DIR}/src/locale/resources ${VELLAM_DEFLATED_LOCALE_DIR})
     target_link_libraries(${target} PRIVATE vellam_win32)
   endif()
   target_link_libraries(${target} PRIVATE ${arg_LIBRARIES})

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "config/configuration_manager.h"
+#include "locale/deflated_document.h"
+#include "rules/number_conversion.h"
 
 namespace {
 
@@ -224,19 +226,21 @@ bool LanguageManager::LoadLocaleResource(int id, tinyxml2::XMLDocument& document
   const platform::ResourceHandle resource =
       platform_.resources.FindOwnResource(id, kLocaleResourceType);
   if (resource == 0) {
-    platform_.dialogs.ShowMessage(L"Failed to find resource with id: " + std::to_wstring(id), L"",
+    platform_.dialogs.ShowMessage(L"Failed to find resource with id: " + ToDecimal(id), L"",
                                   platform::kMbOk);
     return false;
   }
   const std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
-  if (!platform_.resources.LoadOwnResource(resource, data, size) || (data == nullptr && size != 0)) {
-    platform_.dialogs.ShowMessage(L"Failed to load resource with id: " + std::to_wstring(id), L"",
+  // The document is stored deflated; inflating it also gives tinyxml2 the
+  // terminated copy it needs (resource bytes carry no terminator).
+  std::string copy;
+  if (!platform_.resources.LoadOwnResource(resource, data, size) || (data == nullptr && size != 0) ||
+      !InflateLocaleDocument(data, size, copy)) {
+    platform_.dialogs.ShowMessage(L"Failed to load resource with id: " + ToDecimal(id), L"",
                                   platform::kMbOk);
     return false;
   }
-  // Resource bytes carry no terminator; tinyxml2 gets a terminated copy.
-  const std::string copy(reinterpret_cast<const char*>(data), size);
   if (document.Parse(copy.c_str(), copy.size()) != tinyxml2::XML_SUCCESS) {
     ShowParseFailure(document.ErrorStr() != nullptr ? document.ErrorStr() : "");
     return false;

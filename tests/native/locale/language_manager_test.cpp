@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/configuration_manager.h"
+#include "locale/deflated_document.h"
 #include "fakes/fake_platform.h"
 #include "locale/locale_fakes.h"
 #include "support/test_constants.h"
@@ -190,6 +191,44 @@ TEST_F(LanguageManagerTest, DocumentsThatCannotBeListedAreSkippedWithTheirMessag
     EXPECT_EQ(shown.flags, platform::kMbOk);
   }
   for (const auto& type : resources.typesAsked) EXPECT_EQ(type, L"LOCALE");
+}
+
+// The documents are stored deflated; bytes that are not one whole raw deflate
+// stream of a sensible size are a load failure, not a document.
+TEST_F(LanguageManagerTest, StoredBytesThatDoNotInflateAreALoadFailure) {
+  const std::string document = Document("en_US", "<A>a</A>");
+  const std::string deflated = Deflated(document);
+  const struct {
+    const char* what;
+    std::string stored;
+  } cases[] = {
+      {"the document itself, not deflated", document},
+      {"no bytes", ""},
+      {"cut short", deflated.substr(0, deflated.size() - 3)},
+      {"bytes after the stream's end", deflated + "<A>b</A>"},
+      {"with a zlib header", std::string("\x78\xDA") + deflated},
+      {"inflates beyond the limit", Deflated(std::string(kMaxLocaleDocumentBytes + 1, ' '))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dialogs.shown.clear();
+    resources.stored[101] = c.stored;
+    LanguageManager manager = Make();
+    tinyxml2::XMLDocument parsed;
+    EXPECT_FALSE(manager.LoadLocaleResource(101, parsed));
+    EXPECT_EQ(Messages(), std::vector<std::wstring>{L"Failed to load resource with id: 101"});
+  }
+
+  // The same bytes, whole, load; so does the largest document allowed.
+  for (const std::string& text :
+       {document, document + std::string(kMaxLocaleDocumentBytes - document.size(), ' ')}) {
+    dialogs.shown.clear();
+    resources.stored[101] = Deflated(text);
+    LanguageManager manager = Make();
+    tinyxml2::XMLDocument parsed;
+    EXPECT_TRUE(manager.LoadLocaleResource(101, parsed));
+    EXPECT_TRUE(Messages().empty());
+  }
 }
 
 TEST_F(LanguageManagerTest, RepeatedDisplayNameIsListedTwiceAndTheLaterDocumentWins) {

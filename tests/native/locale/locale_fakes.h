@@ -2,9 +2,12 @@
 // objects it talks to. Each records what was asked of it.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,29 +17,56 @@
 #include "platform/locale_info.h"
 #include "platform/module_resources.h"
 
-// Resources of type "LOCALE" by id, as raw bytes.
+// A raw deflate stream of `text`, as the build stores the locale documents.
+inline std::string Deflated(const std::string& text) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    throw std::runtime_error("deflateInit2");
+  }
+  std::string out(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (result != Z_STREAM_END) throw std::runtime_error("deflate");
+  return out;
+}
+
+// Resources of type "LOCALE" by id. Tests write the documents as text
+// (`locales`); the module hands them out deflated, as the build stores them.
+// `stored` holds resources whose bytes are handed out exactly as written.
 class FakeModuleResources : public platform::ModuleResources {
  public:
   std::map<int, std::string> locales;
+  std::map<int, std::string> stored;
   std::set<int> unloadable;  // found, but LoadResource fails
   std::vector<int> loaded;   // ids whose bytes were handed out, in order
   std::vector<std::wstring> typesAsked;
 
   platform::ResourceHandle FindOwnResource(int id, const std::wstring& type) override {
     typesAsked.push_back(type);
-    if (type != L"LOCALE" || locales.count(id) == 0) return 0;
+    if (type != L"LOCALE" || (locales.count(id) == 0 && stored.count(id) == 0)) return 0;
     return static_cast<platform::ResourceHandle>(id);
   }
   bool LoadOwnResource(platform::ResourceHandle resource, const std::uint8_t*& data,
                        std::uint32_t& size) override {
     const int id = static_cast<int>(resource);
     if (unloadable.count(id) != 0) return false;
-    const std::string& bytes = locales.at(id);
+    const auto raw = stored.find(id);
+    const std::string& bytes =
+        raw != stored.end() ? raw->second : (handedOut_[id] = Deflated(locales.at(id)));
     loaded.push_back(id);
     data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     size = static_cast<std::uint32_t>(bytes.size());
     return true;
   }
+
+ private:
+  std::map<int, std::string> handedOut_;  // keeps the bytes alive, as a module does
 };
 
 // Native language names by locale name. Like Windows, it knows locale names

@@ -14,6 +14,7 @@
 
 #include "config/configuration_manager.h"
 #include "fakes/fake_platform.h"
+#include "locale/deflated_document.h"
 #include "locale/language_manager.h"
 #include "locale/locale_fakes.h"
 #include "support/test_constants.h"
@@ -33,11 +34,12 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-// id → file name, from the lines `<id> LOCALE "<file>"` of locale.rc.
+// id → source file name, from the lines `<id> LOCALE "<file>.deflate"` of
+// locale.rc (the build deflates each source document into that file).
 std::map<int, std::string> ListedDocuments() {
   std::map<int, std::string> listed;
   std::istringstream script(ReadFile(ResourceFolder() + "locale.rc"));
-  const std::regex entry(R"(^\s*(\d+)\s+LOCALE\s+"([^"]+)\"\s*$)");
+  const std::regex entry(R"(^\s*(\d+)\s+LOCALE\s+"([^"]+)\.deflate\"\s*$)");
   std::string line;
   std::smatch match;
   while (std::getline(script, line)) {
@@ -121,6 +123,31 @@ TEST_F(ShippedLocales, ResourceScriptListsEveryDocumentUnderItsId) {
   for (const auto& [id, file] : listed) {
     SCOPED_TRACE(file);
     EXPECT_FALSE(resources.locales[id].empty()) << "unreadable: " << file;
+  }
+}
+
+// What the build put into the resources (the native build makes the same
+// files): each inflates to exactly its source document, through the
+// installer's own inflater, and actually saves space.
+TEST_F(ShippedLocales, DeflatedResourcesInflateToTheirSourceDocuments) {
+  ASSERT_FALSE(listed.empty());
+  for (const auto& [id, file] : listed) {
+    SCOPED_TRACE(file);
+    const std::string stored = ReadFile(std::string(VELLAM_DEFLATED_LOCALE_DIR) + file + ".deflate");
+    ASSERT_FALSE(stored.empty()) << "not built";
+    const std::string& source = resources.locales[id];
+    EXPECT_LT(stored.size(), source.size() / 2);
+    std::string text;
+    ASSERT_TRUE(InflateLocaleDocument(reinterpret_cast<const std::uint8_t*>(stored.data()),
+                                      stored.size(), text));
+    EXPECT_EQ(text, source);
+
+    // Loaded the way the installer loads it: the stored bytes, unchanged.
+    resources.stored[id] = stored;
+    LanguageManager manager(*settings, {resources, locales, dialogs});
+    tinyxml2::XMLDocument document;
+    EXPECT_TRUE(manager.LoadLocaleResource(id, document));
+    EXPECT_TRUE(dialogs.shown.empty());
   }
 }
 
