@@ -275,7 +275,12 @@ TEST_F(PageHost, WelcomeLinksFitTheirTextsAndNeedAnAddress) {
     EXPECT_EQ(page.textBindings()[5].key, c.termsKey);
     EXPECT_TRUE(GetWindowLongW(page.Item(1039), GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(GetWindowLongW(page.Item(1041), GWL_STYLE) & WS_VISIBLE) << "no address, no link";
+#if defined(__GXX_RTTI)
     auto* privacy = dynamic_cast<ui::LinkButton*>(ui::Control::FromHandle(page.Item(1039)));
+#else
+    // The shipped i686 build has no run-time type information.
+    auto* privacy = static_cast<ui::LinkButton*>(ui::Control::FromHandle(page.Item(1039)));
+#endif
     ASSERT_NE(privacy, nullptr);
     EXPECT_EQ(privacy->URL(), settings_->privacyUrl);
     // Sized to its text: a new language resizes it again.
