@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "config/decimal_text.h"
 #include "install/target_path.h"
-#include "rules/number_conversion.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "rules/number_conversion.h"
+#include "config/decimal_text.h"
 
 std::wstring CodeAndText(platform::SystemMessages& messages, std::uint32_t code) {
   return ToDecimal(static_cast<std::int32_t>(code)) + L" - " +

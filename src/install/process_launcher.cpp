@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "rules/number_conversion.h"
+#include "config/decimal_text.h"
 
 std::wstring LaunchCommandLine(const std::wstring& executable, const std::wstring& arguments) {
   // Always quoted: C:\Program Files\x.exe would otherwise start C:\Program.exe

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <new>
 
+#include "config/decimal_text.h"
 #include "install/download_target.h"
 #include "install/redirect_location.h"
 #include "platform/winhttp_session.h"
-#include "rules/number_conversion.h"
 
 namespace {
 

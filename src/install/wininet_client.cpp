@@ -2,11 +2,11 @@
 #include <new>
 #include <vector>
 
+#include "config/decimal_text.h"
 #include "install/download_clients.h"
 #include "install/download_target.h"
 #include "install/redirect_location.h"
 #include "install/winhttp_exchange.h"
-#include "rules/number_conversion.h"
 #include "platform/wininet.h"
 
 namespace {

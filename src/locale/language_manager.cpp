@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "config/configuration_manager.h"
+#include "config/decimal_text.h"
 #include "locale/deflated_document.h"
-#include "rules/number_conversion.h"
 
 namespace {
 

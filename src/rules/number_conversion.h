@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <string>
-#include <type_traits>
 
 std::uint32_t DecimalToULong(const std::wstring& text);
 std::uint64_t DecimalToULongLong(const std::wstring& text);
@@ -22,19 +21,3 @@ std::uint64_t DecimalToULongLong(const std::wstring& text);
 // argument"); out of the float range: std::out_of_range("stof argument out of
 // range").
 float DecimalToFloat(const std::wstring& text);
-
-// Numbers to decimal text, what std::to_wstring gives for integers. Ours
-// because the library's goes through vswprintf, which brings mingw's whole
-// wide printf into the installer.
-std::wstring UnsignedToDecimal(std::uint64_t value);
-std::wstring SignedToDecimal(std::int64_t value);
-
-template <typename Integer>
-std::wstring ToDecimal(Integer value) {
-  static_assert(std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>);
-  if constexpr (std::is_signed_v<Integer>) {
-    return SignedToDecimal(value);
-  } else {
-    return UnsignedToDecimal(value);
-  }
-}

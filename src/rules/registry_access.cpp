@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "config/decimal_text.h"
 #include "rules/number_conversion.h"
 #include "rules/registry_paths.h"
 
