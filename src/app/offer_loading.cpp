@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "install/download_manager.h"
@@ -118,17 +117,11 @@ std::int32_t PictureCountdown::pending() const {
 }
 
 void OfferLoading::Start() {
-  auto promise = std::make_shared<std::promise<LoadedOffers>>();
-  result_ = promise->get_future();
-  std::thread([services = services_, page = page_, promise] {
-    try {
-      promise->set_value(LoadOffers(*services));
-    } catch (...) {
-      promise->set_exception(std::current_exception());
-    }
-    // After the result is stored: the page takes it when this arrives.
-    page->Post(kRequestCompleteMessage);
-  }).detach();
+  const std::shared_ptr<LoadingServices> services = services_;
+  const std::shared_ptr<PostTarget> page = page_;
+  // Posted once the result is stored: the page takes it when this arrives.
+  result_ = BackgroundTask<LoadedOffers>::Start([services] { return LoadOffers(*services); },
+                                               [page] { page->Post(kRequestCompleteMessage); });
 }
 
 bool OfferLoading::Complete(LoadCompleteCallback callback) {
@@ -136,7 +129,7 @@ bool OfferLoading::Complete(LoadCompleteCallback callback) {
   const bool dlm = services_->settings.wizardType == kWizardDlm;
   PackageList offers;
   try {
-    LoadedOffers loaded = result_.get();
+    LoadedOffers loaded = result_.Take();
     if (loaded.configurationError) return false;
     offers = std::move(loaded.offers);
   } catch (const std::exception&) {

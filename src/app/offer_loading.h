@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "config/package.h"
 #include "events/event_template.h"
 #include "json/json_value.h"
+#include "platform/background_task.h"
 #include "platform/post_target.h"
 #include "rules/offer_rule_engine.h"
 
@@ -91,5 +91,5 @@ class OfferLoading {
 
   std::shared_ptr<LoadingServices> services_;
   std::shared_ptr<PostTarget> page_;
-  std::future<LoadedOffers> result_;
+  BackgroundTask<LoadedOffers> result_;
 };

@@ -49,10 +49,10 @@ LaunchResult LaunchProcess(const LaunchPlatform& platform, const std::wstring& e
   return result;
 }
 
-std::future<LaunchResult> LaunchProcessAsync(const LaunchPlatform& platform,
-                                             const std::wstring& executable,
-                                             const std::wstring& arguments, bool waitForExit) {
-  return std::async(std::launch::async, [platform, executable, arguments, waitForExit] {
+BackgroundTask<LaunchResult> LaunchProcessAsync(const LaunchPlatform& platform,
+                                                const std::wstring& executable,
+                                                const std::wstring& arguments, bool waitForExit) {
+  return BackgroundTask<LaunchResult>::Start([platform, executable, arguments, waitForExit] {
     return LaunchProcess(platform, executable, arguments, waitForExit);
   });
 }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <string>
 
+#include "platform/background_task.h"
 #include "platform/processes.h"
 #include "platform/system_messages.h"
 
@@ -41,8 +41,7 @@ LaunchResult LaunchProcess(const LaunchPlatform& platform, const std::wstring& e
 
 // LaunchProcess on a new task; returns at once. The path, the arguments
 // and `platform` (references) are copied; the services it refers to must
-// outlive the task. Releasing the future before the task has finished waits
-// for it.
-std::future<LaunchResult> LaunchProcessAsync(const LaunchPlatform& platform,
-                                             const std::wstring& executable,
-                                             const std::wstring& arguments, bool waitForExit);
+// outlive the task (dropping the task does not wait for it).
+BackgroundTask<LaunchResult> LaunchProcessAsync(const LaunchPlatform& platform,
+                                                const std::wstring& executable,
+                                                const std::wstring& arguments, bool waitForExit);

@@ -15,11 +15,6 @@ constexpr UINT_PTR kDownloadTimer = 0x1000;
 constexpr UINT_PTR kLaunchTimer = 0x1002;
 constexpr UINT kPollMs = 100;
 
-template <typename Task>
-bool Ready(const Task& task) {
-  return task.valid() && task.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-}
-
 }  // namespace
 
 DownloadPage::DownloadPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId,
@@ -29,8 +24,8 @@ DownloadPage::DownloadPage(std::shared_ptr<LanguageManager> languageManager, UIN
 
 DownloadPage::~DownloadPage() {
   // Released here, while the page still exists, rather than after it.
-  if (downloadTask_.valid()) downloadTask_.wait();
-  if (launchTask_.valid()) launchTask_.wait();
+  downloadTask_.Wait();
+  launchTask_.Wait();
 }
 
 BOOL DownloadPage::OnInitDialog() {
@@ -75,18 +70,18 @@ bool DownloadPage::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resul
 }
 
 void DownloadPage::OnTimer(UINT_PTR id) {
-  if (id == kDownloadTimer && Ready(downloadTask_)) {
+  if (id == kDownloadTimer && downloadTask_.Ready()) {
     KillTimer(hwnd(), kDownloadTimer);
     DownloadResult result;
     try {
-      result = downloadTask_.get();
+      result = downloadTask_.Take();
     } catch (const std::exception&) {
       result = {false, L"the download ended unexpectedly"};
     }
     run_.DownloadEnded(result);
-  } else if (id == kLaunchTimer && Ready(launchTask_)) {
+  } else if (id == kLaunchTimer && launchTask_.Ready()) {
     KillTimer(hwnd(), kLaunchTimer);
-    run_.LaunchEnded(launchTask_.get());  // LaunchProcess never throws
+    run_.LaunchEnded(launchTask_.Take());  // LaunchProcess never throws
   }
 }
 
@@ -126,7 +121,8 @@ void DownloadPage::StartDownload(const UrlPair& urls, const std::wstring& fileNa
   // The task holds the manager and its own progress sink, never the page.
   std::shared_ptr<DownloadManager> downloads = GetDownloadManager();
   auto sink = std::make_shared<WindowProgressSink>(postTarget());
-  downloadTask_ = std::async(std::launch::async, [downloads, sink, urls, fileName, useWorkFolder] {
+  downloadTask_ = BackgroundTask<DownloadResult>::Start([downloads, sink, urls, fileName,
+                                                        useWorkFolder] {
     return downloads->Download(urls, sink.get(), fileName, useWorkFolder);
   });
   SetTimer(hwnd(), kDownloadTimer, kPollMs, nullptr);
@@ -160,17 +156,12 @@ void DownloadPage::StartLaunch(const std::wstring& path, const std::wstring& arg
   namespace w = platform::win32;
   const LaunchPlatform platform{w::RealProcesses(), w::RealSystemMessages()};
   // The verified file stays open (nobody can replace it) until the start
-  // has ended, then closes at once: the task's function lives as long as
-  // its future, and the file must not keep the working folder from going.
-  // A shared_ptr because the task's function must be copyable.
-  std::shared_ptr<platform::ReadableFile> file = std::move(held);
-  launchTask_ = std::async(std::launch::async,
-                           [platform, path, arguments, waitForExit, file]() mutable {
-                             LaunchResult result =
-                                 LaunchProcess(platform, path, arguments, waitForExit);
-                             file.reset();
-                             return result;
-                           });
+  // has ended, then closes with the task's function, before the result is
+  // taken: the file must not keep the working folder from going.
+  launchTask_ = BackgroundTask<LaunchResult>::Start(
+      [platform, path, arguments, waitForExit, file = std::move(held)] {
+        return LaunchProcess(platform, path, arguments, waitForExit);
+      });
   if (waitForExit) SetTimer(hwnd(), kLaunchTimer, kPollMs, nullptr);
 }
 

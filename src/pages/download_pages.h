@@ -5,11 +5,11 @@
 #pragma once
 
 #include <functional>
-#include <future>
 #include <memory>
 
 #include "install/install_run.h"
 #include "pages/page.h"
+#include "platform/background_task.h"
 #include "ui/image_control.h"
 
 class DownloadPage : public CallbackPage, private InstallRunHost {
@@ -57,8 +57,8 @@ class DownloadPage : public CallbackPage, private InstallRunHost {
 
   InstallRun run_;
   bool marqueeOn_ = false;
-  std::future<DownloadResult> downloadTask_;
-  std::future<LaunchResult> launchTask_;
+  BackgroundTask<DownloadResult> downloadTask_;
+  BackgroundTask<LaunchResult> launchTask_;
 };
 
 class DownloadPageDlm final : public DownloadPage {

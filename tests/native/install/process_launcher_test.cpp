@@ -133,21 +133,21 @@ TEST_F(LaunchFixture, TheAsyncLaunchReturnsAtOnceAndCompletesWhenTheProcessEnds)
   processes.exitCode = 3;
   processes.beforeCreate.Close();
   processes.beforeExit.Close();
-  std::future<LaunchResult> future;
+  BackgroundTask<LaunchResult> task;
   {
     // The task must own its copies: these are gone before it starts.
     std::wstring path = L"C:\\Temp\\w\\setup.exe";
     std::wstring arguments = L"/S /FORCEINSTALL 1";
-    future = LaunchProcessAsync(LaunchPlatform{processes, messages}, path, arguments, true);
+    task = LaunchProcessAsync(LaunchPlatform{processes, messages}, path, arguments, true);
     path.assign(40, L'x');
     arguments.assign(40, L'y');
   }
-  EXPECT_EQ(future.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  EXPECT_FALSE(task.Ready());
   processes.beforeCreate.Open();
-  EXPECT_EQ(future.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
-      << "the main product is waited for";
+  EXPECT_FALSE(task.Ready()) << "the main product is waited for";
   processes.beforeExit.Open();
-  const LaunchResult result = future.get();
+  const LaunchResult result = task.Take();
+  EXPECT_FALSE(task.valid());
   EXPECT_EQ(result.exitCode, 3u);
   EXPECT_EQ(result.message, L"exit code = 3");
   ASSERT_EQ(processes.started.size(), 1u);

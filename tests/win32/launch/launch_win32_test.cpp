@@ -208,8 +208,8 @@ TEST_F(Launch, AMissingProgramGivesTheSystemText) {
 
 TEST_F(Launch, TheAsyncLaunchDeliversTheResult) {
   const std::wstring record = root_ + L"\\async.txt";
-  std::future<LaunchResult> future = LaunchProcessAsync(platform_, child_, L"\"" + record + L"\" 9", true);
-  const LaunchResult result = future.get();
+  BackgroundTask<LaunchResult> task = LaunchProcessAsync(platform_, child_, L"\"" + record + L"\" 9", true);
+  const LaunchResult result = task.Take();
   EXPECT_EQ(result.exitCode, 9u);
   EXPECT_EQ(result.message, L"exit code = 9");
   EXPECT_TRUE(Exists(record));
