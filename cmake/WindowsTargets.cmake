@@ -47,12 +47,21 @@ function(vellam_add_windows_program target)
   endif()
 endfunction()
 
+# The shipped i686 build takes the exception classes' string members from
+# here rather than from the library (see the file).
+set(exception_string_members ${PROJECT_SOURCE_DIR}/cmake/exception_string_members.cpp)
+set_source_files_properties(${exception_string_members} PROPERTIES
+                            COMPILE_DEFINITIONS _GLIBCXX_USE_CXX11_ABI=0)
+
 # One installer executable for one wizard name, stripped.
 function(vellam_add_installer target wizard)
   vellam_add_windows_program(${target} GUI WIZARD ${wizard} SOURCES
     ${PROJECT_SOURCE_DIR}/src/app/win32/main.cpp
     ${PROJECT_SOURCE_DIR}/src/app/win32/terminate_handler.cpp)
   target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_sources(${target} PRIVATE ${exception_string_members})
+  endif()
 endfunction()
 
 vellam_add_installer(Vellam ${VELLAM_WIZARD})
