@@ -158,6 +158,9 @@ void DownloadPage::StartLaunch(const std::wstring& path, const std::wstring& arg
   // The verified file stays open (nobody can replace it) until the start
   // has ended, then closes with the task's function, before the result is
   // taken: the file must not keep the working folder from going.
+  // Installers start one after the other, in their order: an offer's
+  // start (not waited for beyond that) has ended before the next begins.
+  launchTask_.Wait();
   launchTask_ = BackgroundTask<LaunchResult>::Start(
       [platform, path, arguments, waitForExit, file = std::move(held)] {
         return LaunchProcess(platform, path, arguments, waitForExit);

@@ -60,8 +60,8 @@ check "no minimise box on the finish page" "$(drive has-minimize-box)" "0"
 check "launch is the choice at first" "$(drive checked "$IDC_LAUNCH_RADIO")" "1"
 drive click "$IDC_FINISH" >/dev/null
 check "finish ends the wizard" "$(e2e_wait_exit "$run" 60)" "ended"
-for i in $(seq 100); do grep -q '^TundraSetup.exe|' "$installs" 2>/dev/null && break; sleep 0.2; done
-check "finish started the downloaded product" "$(grep -c '^TundraSetup.exe|' "$installs" || true)" "1"
+for i in $(seq 100); do grep -q '|TundraSetup.exe|' "$installs" 2>/dev/null && break; sleep 0.2; done
+check "finish started the downloaded product" "$(grep -c '|TundraSetup.exe|' "$installs" || true)" "1"
 check "the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
 e2e_stop_wine
 

@@ -4,7 +4,8 @@
 installs="$E2E_PREFIX/drive_c/vellam-e2e/installs.txt"
 
 # The installers started: "name arguments", then whether each started in its
-# own folder inside the working folder WORK, one per line in start order.
+# own folder inside the working folder WORK, one per line in the order the
+# processes were created (the stand-in records its creation time).
 started() {
   python3 - "$installs" "$1" <<'PY'
 import ntpath, sys
@@ -13,8 +14,8 @@ try:
     lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
 except FileNotFoundError:
     lines = []
-for line in lines:
-    name, command, folder = line.split("|")
+records = sorted((line.split("|") for line in lines), key=lambda fields: int(fields[0]))
+for _, name, command, folder in records:
     path, _, arguments = command[1:].partition('" ')
     own = ntpath.dirname(path).lower() == folder.rstrip("\\").lower()
     inside = path.lower().startswith(work)

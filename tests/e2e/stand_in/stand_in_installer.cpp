@@ -29,8 +29,16 @@ int wmain() {
   const wchar_t* name = std::wcsrchr(module, L'\\');
   wchar_t folder[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::string line = Utf8(std::wstring(name ? name + 1 : module) + L"|" + GetCommandLineW() +
-                                L"|" + folder) + "\n";
+  // When the process was created, first: installers started back to back
+  // may reach the record in either order, their creation times may not.
+  FILETIME created = {}, unused = {};
+  GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+  const unsigned long long createdAt =
+      (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  const std::string line = std::to_string(createdAt) + "|" +
+                           Utf8(std::wstring(name ? name + 1 : module) + L"|" +
+                                GetCommandLineW() + L"|" + folder) +
+                           "\n";
   CreateDirectoryW(L"C:\\vellam-e2e", nullptr);
   // Several installers may run at once: each waits for the record to itself
   // (no sharing), so lines never mix.
