@@ -2,7 +2,6 @@
 // folder. Each records what was asked of it.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,29 +14,7 @@
 #include "platform/file_reader.h"
 #include "platform/processes.h"
 #include "platform/zip_shell.h"
-
-// A gate a fake call waits at while the test holds it closed (open at first).
-class Gate {
- public:
-  void Close() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    open_ = false;
-  }
-  void Open() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
-  void Pass() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool open_ = true;
-};
+#include "support/gate.h"
 
 class FakeProcesses : public platform::Processes {
  public:

@@ -6,29 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
-namespace {
+#include "support/gate.h"
 
-// A gate the test opens to let the work finish.
-struct Gate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool open = false;
-  void Open() {
-    std::lock_guard<std::mutex> lock(mutex);
-    open = true;
-    changed.notify_all();
-  }
-  void Pass() {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return open; });
-  }
-};
+namespace {
 
 TEST(BackgroundTask, TheResultIsTakenOnceWhenTheWorkHasFinished) {
   BackgroundTask<std::string> empty;
@@ -37,6 +21,7 @@ TEST(BackgroundTask, TheResultIsTakenOnceWhenTheWorkHasFinished) {
   empty.Wait();  // nothing to wait for
 
   auto gate = std::make_shared<Gate>();
+  gate->Close();
   BackgroundTask<std::string> task = BackgroundTask<std::string>::Start([gate] {
     gate->Pass();
     return std::string(40, 'r');
@@ -70,8 +55,10 @@ TEST(BackgroundTask, TheFollowUpSeesTheResultReadyAndTheCapturesReleased) {
   std::atomic<bool> readyInFollowUp{false};
   std::atomic<bool> releasedInFollowUp{false};
   Gate followedUp;
+  followedUp.Close();
   BackgroundTask<int> task;
   Gate started;
+  started.Close();
   task = BackgroundTask<int>::Start([held = std::move(held)] { return *held * 6; },
                                     [&] {
                                       started.Pass();  // until `task` is assigned
@@ -88,7 +75,9 @@ TEST(BackgroundTask, TheFollowUpSeesTheResultReadyAndTheCapturesReleased) {
 
 TEST(BackgroundTask, DroppingTheTaskDoesNotWaitForTheWork) {
   auto gate = std::make_shared<Gate>();
+  gate->Close();
   auto finished = std::make_shared<Gate>();
+  finished->Close();
   {
     BackgroundTask<int> task = BackgroundTask<int>::Start([gate] {
       gate->Pass();
