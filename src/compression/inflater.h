@@ -14,8 +14,8 @@
 class InflateSource {
  public:
   virtual ~InflateSource() = default;
-  // The next piece in `data`/`size` (size > 0), which stays valid until the
-  // next call; false when there is no more input.
+  // The next piece in `data`/`size`, which stays valid until the next call;
+  // false (or an empty piece) when there is no more input.
   virtual bool Next(const std::uint8_t*& data, std::size_t& size) = 0;
 };
 
