@@ -12,7 +12,7 @@ endif()
 file(GLOB bench_fake_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/fakes/*.cpp)
 add_library(vellam_bench_fakes STATIC ${bench_fake_sources})
 target_include_directories(vellam_bench_fakes PUBLIC ${PROJECT_SOURCE_DIR}/tests/native)
-target_link_libraries(vellam_bench_fakes PUBLIC vellam_portable)
+target_link_libraries(vellam_bench_fakes PUBLIC vellam_portable vellam_zlib)
 
 file(GLOB bench_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*_bench.cpp)
 foreach(bench_source ${bench_sources})

@@ -4,7 +4,7 @@
 file(GLOB fuzz_fake_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/fakes/*.cpp)
 add_library(vellam_fuzz_fakes STATIC ${fuzz_fake_sources})
 target_include_directories(vellam_fuzz_fakes PUBLIC ${PROJECT_SOURCE_DIR}/tests/native)
-target_link_libraries(vellam_fuzz_fakes PUBLIC vellam_portable vellam_json)
+target_link_libraries(vellam_fuzz_fakes PUBLIC vellam_portable vellam_json vellam_zlib)
 
 # Seeds too large to check in (deep nesting, very large bodies) are made at
 # build time next to the checked-in corpus.

@@ -6,7 +6,8 @@ include(GoogleTest)
 file(GLOB_RECURSE native_test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(native_tests ${native_test_sources})
 target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
-target_link_libraries(native_tests PRIVATE vellam_portable vellam_json GTest::gtest GTest::gtest_main)
+target_link_libraries(native_tests PRIVATE vellam_portable vellam_json vellam_zlib GTest::gtest
+                      GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
 # The deflated locale documents as the Windows builds store them, read back by
 # the locale tests.

@@ -36,14 +36,11 @@ else()
   target_link_libraries(vellam_tinyxml2 INTERFACE ${tinyxml2_lib})
 endif()
 
-# zlib's inflate, under the built-in ZIP extractor: the system's library
-# natively; for Windows the static mingw-w64 build (libz-mingw-w64-dev),
-# named as libz.a so that its import library for zlib1.dll is never picked.
-add_library(vellam_zlib INTERFACE)
-if(WIN32)
-  find_library(zlib_static NAMES libz.a REQUIRED)
-  target_link_libraries(vellam_zlib INTERFACE ${zlib_static})
-else()
+# zlib, never in the installers (they inflate with src/compression): the
+# oracle of the native tests, the benchmark's yardstick and the fuzz seeds'
+# compressor, so the native and fuzz builds only.
+if(NOT WIN32)
   find_package(ZLIB REQUIRED)
+  add_library(vellam_zlib INTERFACE)
   target_link_libraries(vellam_zlib INTERFACE ZLIB::ZLIB)
 endif()

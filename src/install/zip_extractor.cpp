@@ -1,11 +1,10 @@
 #include "install/zip_extractor.h"
 
-#include <zlib.h>
-
-#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "compression/crc32.h"
+#include "compression/inflater.h"
 #include "install/target_path.h"
 #include "install/zip_entry_name.h"
 
@@ -62,6 +61,60 @@ bool ReadExactly(platform::ReadableFile& file, std::uint64_t offset, void* buffe
   std::uint32_t error = 0;
   return file.ReadAt(offset, buffer, size, read, error) && read == size;
 }
+
+// The entry's compressed bytes, read from the archive a chunk at a time.
+class EntryData : public InflateSource {
+ public:
+  EntryData(platform::ReadableFile& archive, std::uint64_t offset, std::uint32_t size)
+      : archive_(archive), offset_(offset), left_(size), buffer_(kChunk) {}
+  bool Next(const std::uint8_t*& data, std::size_t& size) override {
+    if (left_ == 0) return false;  // the data ends before the stream does
+    const std::size_t piece = left_ < kChunk ? left_ : kChunk;
+    if (!ReadExactly(archive_, offset_, buffer_.data(), piece)) return false;
+    offset_ += piece;
+    left_ -= static_cast<std::uint32_t>(piece);
+    data = buffer_.data();
+    size = piece;
+    return true;
+  }
+
+ private:
+  platform::ReadableFile& archive_;
+  std::uint64_t offset_;
+  std::uint32_t left_;
+  std::vector<std::uint8_t> buffer_;
+};
+
+// The output, checksummed and written; never more than the recorded size,
+// which the bound on the total has already accepted.
+class EntryFile : public InflateSink {
+ public:
+  EntryFile(platform::WritableFile& file, std::uint32_t size) : file_(file), size_(size) {}
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    if (size > size_ - written_) {  // more than it claimed: a bomb
+      refused_ = ZipStatus::kTooLarge;
+      return false;
+    }
+    written_ += size;
+    crc_ = Crc32(crc_, data, size);
+    std::uint32_t error = 0;
+    if (!file_.Write(data, size, error)) {
+      refused_ = ZipStatus::kWriteFailed;
+      return false;
+    }
+    return true;
+  }
+  std::uint64_t Written() const { return written_; }
+  std::uint32_t Crc() const { return crc_; }
+  ZipStatus Refused() const { return refused_; }
+
+ private:
+  platform::WritableFile& file_;
+  const std::uint64_t size_;
+  std::uint64_t written_ = 0;
+  std::uint32_t crc_ = 0;
+  ZipStatus refused_ = ZipStatus::kWriteFailed;
+};
 
 class Extraction {
  public:
@@ -226,7 +279,7 @@ class Extraction {
         platform_.streams.CreateForWriting(path, error);
     if (!file) return ZipStatus::kWriteFailed;
     const ZipStatus status = entry.method == kMethodStored ? Copy(entry, dataStart, *file)
-                                                           : Inflate(entry, dataStart, *file);
+                                                           : InflateEntry(entry, dataStart, *file);
     if (!file->Close(error) && status == ZipStatus::kExtracted) return ZipStatus::kWriteFailed;
     return status;
   }
@@ -234,12 +287,12 @@ class Extraction {
   ZipStatus Copy(const Entry& entry, std::uint64_t offset, platform::WritableFile& file) {
     std::vector<unsigned char> buffer(kChunk);
     std::uint32_t left = entry.size;
-    uLong crc = crc32(0, nullptr, 0);
+    std::uint32_t crc = 0;
     std::uint32_t error = 0;
     while (left > 0) {
       const std::size_t piece = left < kChunk ? left : kChunk;
       if (!ReadExactly(archive_, offset, buffer.data(), piece)) return ZipStatus::kCorrupt;
-      crc = crc32(crc, buffer.data(), static_cast<uInt>(piece));
+      crc = Crc32(crc, buffer.data(), piece);
       if (!file.Write(buffer.data(), piece, error)) return ZipStatus::kWriteFailed;
       offset += piece;
       left -= static_cast<std::uint32_t>(piece);
@@ -247,41 +300,13 @@ class Extraction {
     return crc == entry.crc ? ZipStatus::kExtracted : ZipStatus::kCorrupt;
   }
 
-  // Raw deflate; the output may not grow past the recorded size, which the
-  // bound on the total has already accepted.
-  ZipStatus Inflate(const Entry& entry, std::uint64_t offset, platform::WritableFile& file) {
-    z_stream stream;
-    std::memset(&stream, 0, sizeof stream);
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return ZipStatus::kCorrupt;
-    const std::unique_ptr<z_stream, int (*)(z_streamp)> owner(&stream, inflateEnd);
-    std::vector<unsigned char> in(kChunk);
-    std::vector<unsigned char> out(kChunk);
-    std::uint32_t inputLeft = entry.compressedSize;
-    std::uint64_t written = 0;
-    uLong crc = crc32(0, nullptr, 0);
-    std::uint32_t error = 0;
-    int result = Z_OK;
-    while (result != Z_STREAM_END) {
-      if (stream.avail_in == 0) {
-        if (inputLeft == 0) return ZipStatus::kCorrupt;  // the data ends before the stream does
-        const std::size_t piece = inputLeft < kChunk ? inputLeft : kChunk;
-        if (!ReadExactly(archive_, offset, in.data(), piece)) return ZipStatus::kCorrupt;
-        offset += piece;
-        inputLeft -= static_cast<std::uint32_t>(piece);
-        stream.next_in = in.data();
-        stream.avail_in = static_cast<uInt>(piece);
-      }
-      stream.next_out = out.data();
-      stream.avail_out = static_cast<uInt>(out.size());
-      result = inflate(&stream, Z_NO_FLUSH);
-      if (result != Z_OK && result != Z_STREAM_END) return ZipStatus::kCorrupt;
-      const std::size_t produced = out.size() - stream.avail_out;
-      written += produced;
-      if (written > entry.size) return ZipStatus::kTooLarge;  // more than it claimed: a bomb
-      crc = crc32(crc, out.data(), static_cast<uInt>(produced));
-      if (produced > 0 && !file.Write(out.data(), produced, error)) return ZipStatus::kWriteFailed;
-    }
-    if (written != entry.size || crc != entry.crc) return ZipStatus::kCorrupt;
+  ZipStatus InflateEntry(const Entry& entry, std::uint64_t offset, platform::WritableFile& file) {
+    EntryData source(archive_, offset, entry.compressedSize);
+    EntryFile sink(file, entry.size);
+    const InflateResult result = Inflate(source, sink);
+    if (result.status == InflateStatus::kStopped) return sink.Refused();
+    if (result.status != InflateStatus::kDone) return ZipStatus::kCorrupt;
+    if (sink.Written() != entry.size || sink.Crc() != entry.crc) return ZipStatus::kCorrupt;
     return ZipStatus::kExtracted;
   }
 

@@ -1,6 +1,7 @@
 // The locale documents are stored in the executable as raw deflate streams
 // (RFC 1951, no zlib or gzip framing), compressed when the resources are
-// built (cmake/LocaleResources.cmake); this undoes that.
+// built (cmake/LocaleResources.cmake); this undoes that with the inflater
+// of compression/inflater.h, bounded and whole.
 #pragma once
 
 #include <cstddef>

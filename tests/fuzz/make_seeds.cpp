@@ -142,5 +142,14 @@ int main(int argc, char** argv) {
   large.name = "setup.exe";
   large.content = "MZ" + Repeat(std::string("\x00\x01\x02\x03", 4), 768 * 1024);
   ok &= Write(out, "zip", "large_entry", BuildZip({large}));
+  // inflate: [piece][stream]. Megabytes through the window, with copies
+  // from far back; and a stream that inflates past the harness's limit.
+  std::string text;
+  for (std::size_t i = 0; text.size() < (2u << 20); ++i) {
+    text += "<Text id=\"T" + std::to_string(i % 977) + "\">" + Repeat("ab", i % 13) + "</Text>\n";
+    if (i % 50 == 49 && text.size() > 30000) text += text.substr(text.size() - 30000, 2000);
+  }
+  ok &= Write(out, "inflate", "large_stream", Bytes({0}) + Deflate(text, 6));
+  ok &= Write(out, "inflate", "past_the_limit", Bytes({0}) + Deflate(std::string(8u << 20, 'z'), 9));
   return ok ? 0 : 1;
 }

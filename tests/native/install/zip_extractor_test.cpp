@@ -205,6 +205,36 @@ TEST_F(ZipExtractor, AnEntryThatInflatesPastItsRecordedSizeIsStopped) {
   EXPECT_LE(streams.contents[target + L"\\bomb.bin"].size(), 100000u);
 }
 
+// An installer of several MiB passes through the inflater's window many
+// times and reaches the file in bounded writes, never whole.
+TEST_F(ZipExtractor, ALargeEntryIsWrittenPieceByPiece) {
+  ZipItem item;
+  item.name = "setup.exe";
+  item.content = "MZ" + Pattern(5u << 20, 9);
+  ASSERT_EQ(Extract(BuildZip({item})), ZipStatus::kExtracted);
+  EXPECT_TRUE(streams.contents[target + L"\\setup.exe"] == item.content);
+  EXPECT_GT(streams.writeSizes.size(), 40u);
+  for (const std::size_t size : streams.writeSizes) EXPECT_LE(size, 128u * 1024);
+}
+
+// A disk that fills up, at the first write or later, is a write failure
+// whether the entry is stored or deflated.
+TEST_F(ZipExtractor, AFailedWriteIsAWriteFailure) {
+  for (const bool deflate : {false, true}) {
+    for (const std::size_t limit : {std::size_t{0}, std::size_t{300000}}) {
+      SCOPED_TRACE(std::string(deflate ? "deflated" : "stored") + ", disk full at " +
+                   std::to_string(limit));
+      ZipItem item;
+      item.name = "setup.exe";
+      item.content = Pattern(1u << 20, 4);
+      item.deflate = deflate;
+      streams.writeLimit = limit;
+      EXPECT_EQ(Extract(BuildZip({item})), ZipStatus::kWriteFailed);
+      EXPECT_LE(streams.contents[target + L"\\setup.exe"].size(), limit);
+    }
+  }
+}
+
 TEST_F(ZipExtractor, UnsupportedArchivesAreRefused) {
   ZipItem base;
   base.name = "setup.exe";
