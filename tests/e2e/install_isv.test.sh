@@ -157,4 +157,25 @@ check "close: nothing started" "$(started x)" ""
 check "close: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
 e2e_stop_wine
 
+# --- The server goes down before the downloads (last: it stays down) ------
+fresh_run
+before=$(e2e_work_folders)
+e2e_start "$E2E_BUILD/Vellam.exe"
+run=$E2E_LAST_PID
+to_configurations_page D E
+check "down: the configurations page" "$(page_shown "$IDC_CONFIGURATIONS_TITLE")" "shown"
+kill -TERM "$VELLAM_DEVSERVER_PID"
+for i in $(seq 50); do kill -0 "$VELLAM_DEVSERVER_PID" 2>/dev/null || break; sleep 0.1; done
+check "down: the server is gone" "$(kill -0 "$VELLAM_DEVSERVER_PID" 2>/dev/null && echo running || echo gone)" "gone"
+drive click "$IDC_NEXT" >/dev/null
+drive --timeout 120000 wait-text "$IDC_ERROR_TITLE" "Error occurred while installing Pellio Classic." >/dev/null || true
+check "down: the error page" "$(drive text "$IDC_ERROR_TITLE")" "Error occurred while installing Pellio Classic."
+e2e_screenshot isv-error-server-down
+work=$(e2e_new_work_folder "$before")
+check "down: nothing started" "$(started x)" ""
+drive click "$IDC_CLOSE" >/dev/null
+check "down: close ends the wizard" "$(e2e_wait_exit "$run" 60)" "ended"
+check "down: the working folder is gone" "$(ls -d "$work" 2>/dev/null || echo gone)" "gone"
+e2e_stop_wine
+
 e2e_finish

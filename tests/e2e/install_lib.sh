@@ -50,8 +50,8 @@ step() {
 }
 
 # Language → loading → warning → licence → offer A and then the offers named
-# (D, E ...) accepted → options → configurations → download page.
-to_download_page() {
+# (D, E ...) accepted → options → configurations page.
+to_configurations_page() {
   local offer
   e2e_wait_wizard >/dev/null || { echo "FAIL: no wizard"; exit 1; }
   drive click "$IDC_NEXT" >/dev/null
@@ -64,5 +64,10 @@ to_download_page() {
     step "$IDC_ACCEPT" "$IDC_ACCEPT" "offer $offer"
   done
   step "$IDC_OPTIONS_TITLE" "$IDC_NEXT" options
+}
+
+# The same, on to the download page.
+to_download_page() {
+  to_configurations_page "$@"
   step "$IDC_CONFIGURATIONS_TITLE" "$IDC_NEXT" configurations
 }
