@@ -6,20 +6,13 @@
 
 #include <string>
 
+#include "support/zlib_oracle.h"
+
 namespace {
 
 std::uint32_t ZlibCrc(const std::string& data) {
   return static_cast<std::uint32_t>(
       crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-}
-
-std::string Noise(std::size_t size, std::uint32_t seed) {
-  std::string text(size, '\0');
-  for (char& c : text) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<char>(seed >> 23);
-  }
-  return text;
 }
 
 TEST(Crc32, AgreesWithZlib) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/zlib_oracle.h"
+
 namespace {
 
 struct Kind {
@@ -20,17 +22,7 @@ struct Kind {
 };
 
 std::string Deflate(const std::string& text, const Kind& kind) {
-  z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, kind.level, Z_DEFLATED, -kind.windowBits, 9, kind.strategy), Z_OK);
-  std::string out(deflateBound(&stream, static_cast<uLong>(text.size())) + 64, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
+  return RawDeflate(text, kind.level, kind.strategy, kind.windowBits, 9);
 }
 
 // One stream whose pieces are compressed with different settings and flushed
@@ -168,15 +160,6 @@ std::string Sample(std::size_t size, std::uint32_t seed) {
     }
   }
   text.resize(size);
-  return text;
-}
-
-std::string Noise(std::size_t size, std::uint32_t seed) {
-  std::string text(size, '\0');
-  for (char& c : text) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<char>(seed >> 23);
-  }
   return text;
 }
 
