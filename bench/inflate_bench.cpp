@@ -10,6 +10,7 @@
 
 #include "compression/crc32.h"
 #include "compression/inflater.h"
+#include "support/zlib_oracle.h"
 
 namespace {
 
@@ -56,17 +57,7 @@ std::string Binary() {
 }
 
 std::string Deflate(const std::string& data, int level) {
-  z_stream stream{};
-  deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
+  return RawDeflate(data, level, Z_DEFAULT_STRATEGY);
 }
 
 const std::string& Stream(int which) {

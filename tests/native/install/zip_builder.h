@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/zlib_oracle.h"
+
 struct ZipItem {
   std::string name;
   std::string content;
@@ -43,17 +45,7 @@ inline void Put32(std::string& out, std::uint32_t v) {
 
 // Raw deflate, as ZIP stores it.
 inline std::string Deflate(const std::string& content, int level = 9) {
-  z_stream stream{};
-  deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, static_cast<uLong>(content.size())) + 16, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-  stream.avail_in = static_cast<uInt>(content.size());
-  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
+  return RawDeflate(content, level, Z_DEFAULT_STRATEGY, MAX_WBITS, 9);
 }
 
 inline std::uint32_t Crc(const std::string& content) {
