@@ -96,9 +96,17 @@ file(GLOB e2e_scenarios CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.test
 foreach(scenario ${e2e_scenarios})
   get_filename_component(name ${scenario} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${scenario} ${CMAKE_BINARY_DIR} ${VELLAM_E2E_PREFIX})
-  # One wizard at a time: it claims a machine-wide mutex.
+  # One wizard at a time: it claims a machine-wide mutex. A scenario that
+  # starts the reference server also takes its ports' lock from ctest, so its
+  # time limit never runs while it waits for another test's server.
+  set(locks vellam_wizard)
+  file(STRINGS ${scenario} starts_server REGEX "devserver/serve")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${scenario})
+  if(starts_server)
+    list(APPEND locks devserver_ports)
+  endif()
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_e2e_prefix
-                       RESOURCE_LOCK vellam_wizard TIMEOUT 300)
+                       RESOURCE_LOCK "${locks}" TIMEOUT 300)
 endforeach()
 
 # Every run above goes through tests/wine-run, which starts the program with

@@ -29,10 +29,18 @@ windows_path() { echo "C:${1#$E2E_PREFIX/drive_c}" | tr / '\\'; }
 
 # Before each run: no installs recorded, no reports, and no partner marker
 # (offer A would be rejected while the one written by the run before holds).
+# The marker's absence is read back after the wineserver has saved the
+# registry and gone, so a run never starts from the last one's state.
 fresh_run() {
+  local marker='HKLM\Software\VellamE2E'
   : >"$VELLAM_DEVSERVER_LOGS/events.jsonl"
   rm -f "$installs"
-  "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" reg delete 'HKLM\Software\VellamE2E' /f >/dev/null 2>&1 || true
+  "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" reg delete "$marker" /f >/dev/null 2>&1 || true
+  e2e_stop_wine
+  if "$E2E_ROOT/tests/wine-run" "$E2E_PREFIX" reg query "$marker" >/dev/null 2>&1; then
+    echo "FAIL: the partner marker of the run before is still in the registry"
+    exit 1
+  fi
   e2e_stop_wine
 }
 

@@ -10,6 +10,7 @@ E2E_PREFIX=$(realpath -m "$2")
 E2E_NAME=$(basename "$0" .test.sh)
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$E2E_ROOT/scripts/lib/display.sh"
+source "$E2E_ROOT/scripts/lib/wineserver.sh"
 # Control ids by name (IDC_NEXT=1010, ...), read straight from the header the
 # resource scripts and the window code share, so they cannot drift apart.
 eval "$(sed -n 's/^#define \(ID[A-Z0-9_]*\) \([0-9][0-9]*\)$/\1=\2/p' \
@@ -25,12 +26,8 @@ export WINEPREFIX="$E2E_PREFIX" HOME="$E2E_PREFIX/home" WINEDEBUG="${WINEDEBUG:-
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Ends every process of the end-to-end prefix (ours alone while a scenario
-# runs; they run one at a time) and waits until its wineserver is gone, so the
-# next program starts a fresh one instead of meeting a dying one.
-e2e_stop_wine() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-}
+# runs; they run one at a time), its registry saved.
+e2e_stop_wine() { stop_wineserver; }
 
 e2e_cleanup() {
   local pid
