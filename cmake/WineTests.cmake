@@ -105,8 +105,10 @@ foreach(scenario ${e2e_scenarios})
   if(starts_server)
     list(APPEND locks devserver_ports)
   endif()
+  # A scenario drives several whole wizard runs: about two minutes for the
+  # longest on an idle machine, and up to five times that on a loaded one.
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine_e2e_prefix
-                       RESOURCE_LOCK "${locks}" TIMEOUT 300)
+                       RESOURCE_LOCK "${locks}" TIMEOUT 600)
 endforeach()
 
 # Every run above goes through tests/wine-run, which starts the program with
