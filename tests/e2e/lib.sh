@@ -54,8 +54,12 @@ e2e_start() {
 
 # Waits for the wizard after a start: a cold Wine start (wineserver, desktop,
 # program) can take well over the driver's usual 15 s on a loaded machine.
+# When it never comes, the screen and the prefix's processes are kept.
 e2e_wait_wizard() {
-  drive --timeout 90000 "$@" wait-wizard
+  drive --timeout 90000 "$@" wait-wizard && return 0
+  e2e_screenshot no-wizard
+  ps -eo pid,etimes,stat,args | grep -iE 'wine|\.exe' | grep -v grep >"$E2E_WORK/no-wizard-processes.txt" || true
+  return 1
 }
 
 # Runs the UI driver; prints its output.
